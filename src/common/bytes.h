@@ -1,0 +1,35 @@
+// Big-endian field readers, the sector size and the checked view of one file's bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+inline constexpr uint32_t kSectorSize = 2048;
+inline constexpr int kSectorShift = 11;
+
+inline uint16_t get_be16(const uint8_t *p) {
+  return uint16_t(p[0] << 8 | p[1]);
+}
+
+inline uint32_t get_be32(const uint8_t *p) {
+  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+}
+
+// The bytes of one control file exactly as read: every table offset counts
+// from bytes[0], and nothing at or past bytes[size] belongs to this file (the
+// static buffer behind it may still hold an earlier file there).
+struct IfoImage {
+  const uint8_t *bytes;
+  size_t size;
+};
+
+// True when [offset, offset + length) lies wholly inside the bytes read.
+// Written so that no sum can overflow, whatever the file claims.
+inline bool image_holds(const IfoImage &image, uint64_t offset, uint64_t length) {
+  return offset <= image.size && length <= image.size - offset;
+}
+
+// Byte offset of a sector number, widened so that no 32-bit sector wraps.
+inline uint64_t sector_offset(uint32_t sector) {
+  return uint64_t(sector) << kSectorShift;
+}

@@ -1,0 +1,45 @@
+// Where the fields of the control files lie: header fields, tables and program chains.
+#pragma once
+
+#include "common/bytes.h"
+
+#include <cstdint>
+
+// Video manager (VIDEO_TS.IFO) header fields.
+inline constexpr uint64_t kVmgiFirstPlayPgc = 0x84;     // byte offset, 0: none
+inline constexpr uint64_t kVmgiTitleTableSector = 0xC4; // TT_SRPT
+inline constexpr uint64_t kVmgiMenuTableSector = 0xC8;  // VMGM_PGCI_UT
+// Title set (VTS_nn_0.IFO) header fields.
+inline constexpr uint64_t kVtsiTitlePgcTableSector = 0xCC; // VTS_PGCIT
+inline constexpr uint64_t kVtsiMenuTableSector = 0xD0;     // VTSM_PGCI_UT
+
+// A control file shorter than this is not dumped; every header field above
+// lies inside it.
+inline constexpr size_t kMinControlFileSize = 4096;
+
+// Every table (TT_SRPT, PGCI_UT, language unit, VTS_PGCIT, PGC_CMDT) opens
+// with an 8-byte header whose first 16 bits are its entry count; search
+// pointers and title entries follow.
+inline constexpr uint64_t kTableHeaderSize = 8;
+inline constexpr uint64_t kSearchPointerSize = 8;
+inline constexpr uint64_t kTitleEntrySize = 12;
+
+// Program chain: the fixed part that every chain has before its tables.
+inline constexpr uint64_t kPgcFixedSize = 0xEC;
+inline constexpr uint64_t kPgcProgramCount = 2;
+inline constexpr uint64_t kPgcCellCount = 3;
+inline constexpr uint64_t kPgcCommandTable = 0xE4;
+inline constexpr uint64_t kPgcCellTable = 0xE8;
+inline constexpr uint64_t kCellEntrySize = 24;
+inline constexpr uint64_t kCellCommandNumber = 3;
+inline constexpr uint64_t kCellFirstVobuSector = 8;
+
+// A start sector that is 0 or has its top bit set means the table is absent.
+inline bool table_sector_absent(uint32_t sector) {
+  return static_cast<int32_t>(sector) <= 0;
+}
+
+// The 32-bit start at byte 4 of the search pointer at `pointer`.
+inline uint32_t search_pointer_start(const IfoImage &image, uint64_t pointer) {
+  return get_be32(image.bytes + pointer + 4);
+}

@@ -1,0 +1,69 @@
+// The start sectors of every menu cell of one control file, looked up by pack number.
+#include "menuvob/cell_start_index.h"
+
+#include "ifo/ifo_layout.h"
+
+CellStartEntry cell_start_index[kCellStartIndexSize];
+int32_t cell_start_count = 0;
+
+namespace {
+
+// Appends the cells of one program chain; false once the index is full.
+bool index_pgc_cells(const IfoImage &image, uint64_t pgc, int32_t lu, int32_t pgc_index) {
+  if (!image_holds(image, pgc, kPgcFixedSize))
+    return true;
+  const unsigned cells = image.bytes[pgc + kPgcCellCount];
+  const uint64_t table = pgc + get_be16(image.bytes + pgc + kPgcCellTable);
+  for (unsigned k = 0; k < cells; ++k) {
+    const uint64_t entry = table + kCellEntrySize * k;
+    if (!image_holds(image, entry, kCellEntrySize))
+      return true;
+    cell_start_index[cell_start_count++] =
+        CellStartEntry{lu, pgc_index, static_cast<int32_t>(k),
+                       get_be32(image.bytes + entry + kCellFirstVobuSector)};
+    if (cell_start_count == kCellStartIndexSize)
+      return false;
+  }
+  return true;
+}
+
+// Appends the cells of every chain of one language unit; false once full.
+bool index_language_unit(const IfoImage &image, uint64_t unit, int32_t lu) {
+  if (!image_holds(image, unit, kTableHeaderSize))
+    return true;
+  const unsigned count = get_be16(image.bytes + unit);
+  for (unsigned j = 0; j < count; ++j) {
+    const uint64_t pointer = unit + kTableHeaderSize + kSearchPointerSize * j;
+    if (!image_holds(image, pointer, kSearchPointerSize))
+      return true;
+    const uint64_t pgc = unit + search_pointer_start(image, pointer);
+    if (!index_pgc_cells(image, pgc, lu, static_cast<int32_t>(j)))
+      return false;
+  }
+  return true;
+}
+
+} // namespace
+
+int build_cell_start_index(uint64_t pgci_ut_offset, const IfoImage &image) {
+  cell_start_count = 0;
+  if (pgci_ut_offset == 0 || !image_holds(image, pgci_ut_offset, kTableHeaderSize))
+    return 0;
+  const unsigned count = get_be16(image.bytes + pgci_ut_offset);
+  for (unsigned i = 0; i < count; ++i) {
+    const uint64_t pointer = pgci_ut_offset + kTableHeaderSize + kSearchPointerSize * i;
+    if (!image_holds(image, pointer, kSearchPointerSize))
+      return 0;
+    const uint64_t unit = pgci_ut_offset + search_pointer_start(image, pointer);
+    if (!index_language_unit(image, unit, static_cast<int32_t>(i)))
+      return 0;
+  }
+  return 0;
+}
+
+const CellStartEntry *find_cell_start(uint32_t pack_number) {
+  for (int32_t i = 0; i < cell_start_count; ++i)
+    if (cell_start_index[i].first_vobu_sector == pack_number)
+      return &cell_start_index[i];
+  return nullptr;
+}

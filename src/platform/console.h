@@ -1,0 +1,17 @@
+// The console: every line of the report and every message goes through here to one stream.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+// Gives standard output a large buffer; called once by main before any output.
+void console_init();
+// Redirects all output to `stream` (standard output when null); used by tests.
+void console_set_stream(std::FILE *stream);
+void console_flush();
+
+// Writes text as data: a '%' in it is printed, never interpreted.
+void console_write(const char *text, size_t length);
+void console_write_text(const char *text);
+// Formatted output, for formats that are the program's own literals.
+void console_printf(const char *format, ...) __attribute__((format(printf, 1, 2)));
