@@ -15,6 +15,26 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The file that receives the program's output. On Windows tmpfile() makes its
+// file in the root folder of the current drive, where a user may not write, so
+// there it is a named file in the temporary folder, removed after the run.
+std::FILE *open_capture(fs::path &name) {
+#ifdef _WIN32
+  static std::atomic<unsigned> counter{0};
+  std::random_device seed;
+  name = fs::temp_directory_path() /
+         ("navlist-capture-" + std::to_string(seed()) + "-" + std::to_string(counter++));
+  return std::fopen(name.string().c_str(), "w+b");
+#else
+  name.clear();
+  return std::tmpfile();
+#endif
+}
+
+} // namespace
+
 RunResult run_navlist(const std::vector<std::string> &args, const fs::path &cwd) {
   std::vector<std::string> storage;
   storage.push_back("navlist");
@@ -24,9 +44,10 @@ RunResult run_navlist(const std::vector<std::string> &args, const fs::path &cwd)
     argv.push_back(s.data());
   argv.push_back(nullptr);
 
-  std::FILE *capture = std::tmpfile();
+  fs::path capture_name;
+  std::FILE *capture = open_capture(capture_name);
   if (capture == nullptr)
-    throw std::runtime_error("tmpfile failed");
+    throw std::runtime_error("cannot open a temporary file for the output");
   const fs::path previous = fs::current_path();
   if (!cwd.empty())
     fs::current_path(cwd);
@@ -44,6 +65,8 @@ RunResult run_navlist(const std::vector<std::string> &args, const fs::path &cwd)
   while ((got = std::fread(chunk, 1, sizeof chunk, capture)) > 0)
     output.append(chunk, got);
   std::fclose(capture);
+  if (!capture_name.empty())
+    fs::remove(capture_name);
   return RunResult{status, output};
 }
 
@@ -96,8 +119,8 @@ void expect_golden(const std::string &actual, const std::string &name) {
       return;
     }
     if (have_want != have_got || want_line != got_line) {
-      ADD_FAILURE() << name << " line " << line << ":\n  expected: "
-                    << (have_want ? want_line : "<end of file>")
+      ADD_FAILURE() << name << " line " << line
+                    << ":\n  expected: " << (have_want ? want_line : "<end of file>")
                     << "\n  actual:   " << (have_got ? got_line : "<end of file>");
       return;
     }

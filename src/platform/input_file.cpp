@@ -3,7 +3,9 @@
 
 #include <cstring>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <sys/stat.h>
+#else
 #include "common/dbcs.h"
 
 #include <filesystem>
@@ -14,7 +16,14 @@
 #ifdef _WIN32
 
 std::FILE *open_input_file(const char *name) {
-  return std::fopen(name, "rb");
+  if (std::FILE *file = std::fopen(name, "rb"))
+    return file;
+  // A folder does not open as a file here, while elsewhere it opens and reads
+  // no bytes; give the callers the same file that is too short.
+  struct _stat info;
+  if (_stat(name, &info) == 0 && (info.st_mode & _S_IFDIR) != 0)
+    return std::fopen("NUL", "rb");
+  return nullptr;
 }
 
 #else
