@@ -24,7 +24,8 @@ navlist=$build/navlist
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Seconds and kilobytes of one command under /usr/bin/time -v: "<wall> <peak RSS>".
+# One command under /usr/bin/time -v: "<wall s> <CPU s> <peak RSS KiB>". The CPU
+# time (user + system) is the steadier figure on a busy machine.
 measure_once() {
   /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null
   awk -F': ' '
@@ -32,21 +33,25 @@ measure_once() {
       n = split($2, t, ":"); wall = 0
       for (i = 1; i <= n; ++i) wall = wall * 60 + t[i]
     }
+    /User time \(seconds\)|System time \(seconds\)/ { cpu += $2 }
     /Maximum resident set size/ { rss = $2 }
-    END { printf "%.3f %d\n", wall, rss }' "$work/time.txt"
+    END { printf "%.3f %.2f %d\n", wall, cpu, rss }' "$work/time.txt"
 }
 
-# Best wall time and highest peak RSS over the runs: "<wall> <peak RSS>".
+# Best wall and CPU times and highest peak RSS over the runs.
 measure() {
-  local best="" peak=0 wall rss
+  local best="" best_cpu="" peak=0 wall cpu rss
   for ((i = 0; i < runs; ++i)); do
-    read -r wall rss < <(measure_once "$@")
+    read -r wall cpu rss < <(measure_once "$@")
     if [[ -z $best ]] || awk -v a="$wall" -v b="$best" 'BEGIN { exit !(a < b) }'; then
       best=$wall
     fi
+    if [[ -z $best_cpu ]] || awk -v a="$cpu" -v b="$best_cpu" 'BEGIN { exit !(a < b) }'; then
+      best_cpu=$cpu
+    fi
     ((rss > peak)) && peak=$rss
   done
-  echo "$best $peak"
+  echo "$best $best_cpu $peak"
 }
 
 # A small disc finishes in about a millisecond, below the timer's resolution,
@@ -75,10 +80,12 @@ report_disc() {
     "$(find "$parent/VIDEO_TS" -maxdepth 1 -iname '*.ifo' | wc -l)" \
     "$(find "$parent/VIDEO_TS" -maxdepth 1 -iname '*.ifo' -printf '%s\n' | awk '{ s += $1 } END { print s }')" \
     "$lines" "$size"
-  read -r nav_wall nav_rss <<<"$nav"
-  read -r cat_wall cat_rss <<<"$cat_"
-  printf '  %-14s wall %8.3f s   peak RSS %8d KiB\n' "navlist -I" "$nav_wall" "$nav_rss"
-  printf '  %-14s wall %8.3f s   peak RSS %8d KiB\n' "cat report" "$cat_wall" "$cat_rss"
+  read -r nav_wall nav_cpu nav_rss <<<"$nav"
+  read -r cat_wall cat_cpu cat_rss <<<"$cat_"
+  printf '  %-14s wall %8.3f s   CPU %7.2f s   peak RSS %8d KiB\n' "navlist -I" "$nav_wall" \
+    "$nav_cpu" "$nav_rss"
+  printf '  %-14s wall %8.3f s   CPU %7.2f s   peak RSS %8d KiB\n' "cat report" "$cat_wall" \
+    "$cat_cpu" "$cat_rss"
   if [[ $size -lt 10000000 ]]; then
     printf '  %-14s %.3f ms per run (over 200 runs)\n' "navlist -I" \
       "$(cd "$parent" && per_run_ms 200 "$navlist" -I VIDEO_TS)"
