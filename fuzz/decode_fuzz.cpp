@@ -10,6 +10,7 @@
 #include "fuzz_support.h"
 #include "ifo/ifo_dump.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -46,7 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const uint8_t *command = data;
   const unsigned number =
       size >= 12 ? unsigned(data[8]) << 24 | unsigned(data[9]) << 16 | data[10] << 8 | data[11] : 1;
-  const unsigned offset = size >= 15 ? unsigned(data[12]) << 16 | data[13] << 8 | data[14] : 0;
+  // The last place where a whole command fits in ifo_buffer, whose offsets the line prints in
+  // six hexadecimal digits.
+  constexpr unsigned kLastOffset = kIfoBufferSize - kCommandSize;
+  const unsigned offset =
+      std::min(size >= 15 ? unsigned(data[12]) << 16 | data[13] << 8 | data[14] : 0, kLastOffset);
 
   // Exactly sized heap buffers: a write past the end is caught by AddressSanitizer.
   const auto text = std::make_unique<char[]>(kDecodedTextSize);

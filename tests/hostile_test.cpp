@@ -453,6 +453,18 @@ Expect one_byte_and_one_short_pack_vobs(const fs::path &disc) {
            "  ----"}};
 }
 
+// A folder where a file is expected opens but reads nothing: a file that is too short.
+Expect folders_named_like_the_files(const fs::path &disc) {
+  fs::create_directories(disc / "VIDEO_TS.IFO");
+  return {{"-I"}, 1, {"VIDEO_TS\\VIDEO_TS.IFO is invalid format."}, {"<Title Information>"}};
+}
+
+Expect folder_named_like_the_menu_vob(const fs::path &disc) {
+  write_file(disc / "VIDEO_TS.IFO", build_vmg({}).bytes);
+  fs::create_directories(disc / "VIDEO_TS.VOB");
+  return {{"-V"}, 0, {"<VIDEO_TS.VOB Button Information>", "  ----"}};
+}
+
 // --- Menu VOBs ---
 
 Expect nav_packs_that_claim_255_buttons(const fs::path &disc) {
@@ -558,6 +570,8 @@ const Case kCases[] = {
     {"empty_title_set_after_a_good_one", empty_title_set_after_a_good_one},
     {"one_byte_control_file_beside_a_menu_vob", one_byte_control_file_beside_a_menu_vob},
     {"one_byte_and_one_short_pack_vobs", one_byte_and_one_short_pack_vobs},
+    {"folders_named_like_the_files", folders_named_like_the_files},
+    {"folder_named_like_the_menu_vob", folder_named_like_the_menu_vob},
     {"nav_packs_that_claim_255_buttons", nav_packs_that_claim_255_buttons},
     {"nav_packs_of_103_and_104_buttons", nav_packs_of_103_and_104_buttons},
     {"menu_table_in_the_last_sector_of_the_8_mib_buffer",
