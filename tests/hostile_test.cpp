@@ -453,7 +453,9 @@ Expect one_byte_and_one_short_pack_vobs(const fs::path &disc) {
            "  ----"}};
 }
 
-// A folder where a file is expected opens but reads nothing: a file that is too short.
+#ifndef _WIN32
+// On POSIX systems a folder where a file is expected opens but reads nothing: a file that is
+// too short. (Windows does not open a folder as a file: it is not found.)
 Expect folders_named_like_the_files(const fs::path &disc) {
   fs::create_directories(disc / "VIDEO_TS.IFO");
   return {{"-I"}, 1, {"VIDEO_TS\\VIDEO_TS.IFO is invalid format."}, {"<Title Information>"}};
@@ -464,6 +466,7 @@ Expect folder_named_like_the_menu_vob(const fs::path &disc) {
   fs::create_directories(disc / "VIDEO_TS.VOB");
   return {{"-V"}, 0, {"<VIDEO_TS.VOB Button Information>", "  ----"}};
 }
+#endif
 
 // --- Menu VOBs ---
 
@@ -570,8 +573,10 @@ const Case kCases[] = {
     {"empty_title_set_after_a_good_one", empty_title_set_after_a_good_one},
     {"one_byte_control_file_beside_a_menu_vob", one_byte_control_file_beside_a_menu_vob},
     {"one_byte_and_one_short_pack_vobs", one_byte_and_one_short_pack_vobs},
+#ifndef _WIN32
     {"folders_named_like_the_files", folders_named_like_the_files},
     {"folder_named_like_the_menu_vob", folder_named_like_the_menu_vob},
+#endif
     {"nav_packs_that_claim_255_buttons", nav_packs_that_claim_255_buttons},
     {"nav_packs_of_103_and_104_buttons", nav_packs_of_103_and_104_buttons},
     {"menu_table_in_the_last_sector_of_the_8_mib_buffer",
@@ -636,8 +641,10 @@ TEST(HostileDiscs, NoByteOfAnEarlierFileReachesTheReport) {
   EXPECT_EQ(marked, 20u);
 }
 
+#ifndef _WIN32
 // A folder name of 246 characters is 247 once normalized, the longest that fits: the whole
-// disc is dumped as under a short name. One more character is refused.
+// disc is dumped as under a short name. One more character is refused. (On Windows the names
+// would also pass the system's own limit on a whole path, which this is not about.)
 TEST(HostileDiscs, LongestFolderNameDumpsTheWholeDisc) {
   TempDir dir;
   const std::string longest(246, 'd');
@@ -654,5 +661,6 @@ TEST(HostileDiscs, LongestFolderNameDumpsTheWholeDisc) {
   EXPECT_EQ(too_long.status, 2);
   EXPECT_EQ(too_long.output, "*** NAVLIST Ver 1.00 ***\nPath too long.\n");
 }
+#endif
 
 } // namespace
