@@ -170,6 +170,38 @@ TEST(CellStartIndex, HoldsTheFirst131072CellsInWalkOrder) {
   EXPECT_EQ(lookup(1254), (Entry{0, 0, 254, 1254}));
 }
 
+TEST(CellStartIndex, WalkEndsAfterTwoToTheTwentyFourChainPointers) {
+  // Language units that all share one unit of 65535 pointers to a chain
+  // without cells, then one unit whose only chain has a cell at sector 7:
+  // that cell is indexed only while the empty units cost fewer than 2^24
+  // pointer visits (256 units of 65535 is just under, 257 just over).
+  for (const auto &[empty_units, found] :
+       {std::pair{255u, true}, std::pair{256u, true}, std::pair{257u, false}}) {
+    const size_t table = 2048, units = empty_units + 1;
+    Bytes ifo(table + 8 + 8 * units);
+    fixture::put_be16(ifo, table, static_cast<uint16_t>(units));
+    const size_t shared = ifo.size();
+    ifo.resize(shared + 8 + 8 * 65535);
+    fixture::put_be16(ifo, shared, 65535);
+    const size_t empty_pgc = ifo.size();
+    ifo.resize(empty_pgc + 0xEC);
+    for (size_t j = 0; j < 65535; ++j)
+      fixture::put_be32(ifo, shared + 12 + 8 * j, static_cast<uint32_t>(empty_pgc - shared));
+    const size_t last = ifo.size();
+    ifo.resize(last + 16 + 0xEC + 24);
+    fixture::put_be16(ifo, last, 1);
+    fixture::put_be32(ifo, last + 12, 16);
+    ifo[last + 16 + 3] = 1;
+    fixture::put_be16(ifo, last + 16 + 0xE8, 0xEC);
+    fixture::put_be32(ifo, last + 16 + 0xEC + 8, 7);
+    for (size_t i = 0; i < units; ++i)
+      fixture::put_be32(ifo, table + 12 + 8 * i,
+                        static_cast<uint32_t>((i < empty_units ? shared : last) - table));
+    build_index(ifo, table);
+    EXPECT_EQ(find_cell_start(7) != nullptr, found) << empty_units;
+  }
+}
+
 TEST(CellStartIndex, SkipsWhatLiesOutsideTheBytesReadAndGoesOnWithTheNext) {
   // en: chains with cells at 1, 2, 3; fr: 4; de: 5.
   fixture::Vts vts;

@@ -8,6 +8,13 @@ int32_t cell_start_count = 0;
 
 namespace {
 
+// Program chain search pointers the walk follows per control file at most.
+// A real disc has a few thousand menu chains; a file whose language units
+// overlap can claim 65535 x 65535, which would cost seconds of work that
+// adds no entry, so the walk ends there.
+constexpr uint32_t kMaxPgcVisits = uint32_t{1} << 24;
+uint32_t pgc_visits_left = 0;
+
 // Appends the cells of one program chain; false once the index is full.
 bool index_pgc_cells(const IfoImage &image, uint64_t pgc, int32_t lu, int32_t pgc_index) {
   if (!image_holds(image, pgc, kPgcFixedSize))
@@ -27,7 +34,8 @@ bool index_pgc_cells(const IfoImage &image, uint64_t pgc, int32_t lu, int32_t pg
   return true;
 }
 
-// Appends the cells of every chain of one language unit; false once full.
+// Appends the cells of every chain of one language unit; false once the
+// index is full or the walk has followed all the pointers it may.
 bool index_language_unit(const IfoImage &image, uint64_t unit, int32_t lu) {
   if (!image_holds(image, unit, kTableHeaderSize))
     return true;
@@ -36,6 +44,9 @@ bool index_language_unit(const IfoImage &image, uint64_t unit, int32_t lu) {
     const uint64_t pointer = unit + kTableHeaderSize + kSearchPointerSize * j;
     if (!image_holds(image, pointer, kSearchPointerSize))
       return true;
+    if (pgc_visits_left == 0)
+      return false;
+    --pgc_visits_left;
     const uint64_t pgc = unit + search_pointer_start(image, pointer);
     if (!index_pgc_cells(image, pgc, lu, static_cast<int32_t>(j)))
       return false;
@@ -47,6 +58,7 @@ bool index_language_unit(const IfoImage &image, uint64_t unit, int32_t lu) {
 
 int build_cell_start_index(uint64_t pgci_ut_offset, const IfoImage &image) {
   cell_start_count = 0;
+  pgc_visits_left = kMaxPgcVisits;
   if (pgci_ut_offset == 0 || !image_holds(image, pgci_ut_offset, kTableHeaderSize))
     return 0;
   const unsigned count = get_be16(image.bytes + pgci_ut_offset);

@@ -18,7 +18,8 @@ extern int32_t cell_start_count;
 
 // Empties the index and refills it, in walk order, from the menu PGCI_UT at
 // byte `pgci_ut_offset` of `image` (0: the file has none). Structures that
-// do not lie inside the image are skipped.
+// do not lie inside the image are skipped, and the walk ends after 2^24
+// program chain search pointers, far more than any disc holds.
 int build_cell_start_index(uint64_t pgci_ut_offset, const IfoImage &image);
 
 // The first entry whose first VOBU sector is `pack_number`, or null.
