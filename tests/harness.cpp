@@ -2,6 +2,7 @@
 #include "harness.h"
 
 #include "driver/driver.h"
+#include "fixture.h"
 #include "platform/console.h"
 
 #include <gtest/gtest.h>
@@ -35,28 +36,15 @@ std::FILE *open_capture(fs::path &name) {
 
 } // namespace
 
-RunResult run_navlist(const std::vector<std::string> &args, const fs::path &cwd) {
-  std::vector<std::string> storage;
-  storage.push_back("navlist");
-  storage.insert(storage.end(), args.begin(), args.end());
-  std::vector<char *> argv;
-  for (std::string &s : storage)
-    argv.push_back(s.data());
-  argv.push_back(nullptr);
-
+std::string capture_output(const std::function<void()> &body) {
   fs::path capture_name;
   std::FILE *capture = open_capture(capture_name);
   if (capture == nullptr)
     throw std::runtime_error("cannot open a temporary file for the output");
-  const fs::path previous = fs::current_path();
-  if (!cwd.empty())
-    fs::current_path(cwd);
   console_set_stream(capture);
-  const int status = navlist_main(static_cast<int>(storage.size()), argv.data());
+  body();
   console_flush();
   console_set_stream(nullptr);
-  if (!cwd.empty())
-    fs::current_path(previous);
 
   std::string output;
   std::rewind(capture);
@@ -67,7 +55,27 @@ RunResult run_navlist(const std::vector<std::string> &args, const fs::path &cwd)
   std::fclose(capture);
   if (!capture_name.empty())
     fs::remove(capture_name);
-  return RunResult{status, output};
+  return output;
+}
+
+RunResult run_navlist(const std::vector<std::string> &args, const fs::path &cwd) {
+  std::vector<std::string> storage;
+  storage.push_back("navlist");
+  storage.insert(storage.end(), args.begin(), args.end());
+  std::vector<char *> argv;
+  for (std::string &s : storage)
+    argv.push_back(s.data());
+  argv.push_back(nullptr);
+
+  const fs::path previous = fs::current_path();
+  if (!cwd.empty())
+    fs::current_path(cwd);
+  int status = -1;
+  std::string output =
+      capture_output([&] { status = navlist_main(static_cast<int>(storage.size()), argv.data()); });
+  if (!cwd.empty())
+    fs::current_path(previous);
+  return RunResult{status, std::move(output)};
 }
 
 TempDir::TempDir() {
@@ -84,6 +92,50 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ignored;
   fs::remove_all(path_, ignored);
+}
+
+void Disc::put(const std::string &name, const std::vector<uint8_t> &bytes) const {
+  fixture::write_file(folder() / name, bytes);
+}
+
+void Disc::put_files(const std::string &names) const {
+  fs::create_directories(folder());
+  std::istringstream list(names);
+  for (std::string name; list >> name;) {
+    const size_t colon = name.find(':');
+    if (name.back() == '/')
+      fs::create_directories(folder() / name);
+    else if (colon != std::string::npos)
+      put(name.substr(0, colon), fixture::Bytes(std::stoul(name.substr(colon + 1))));
+    else
+      put(name, fixture::Bytes(name.ends_with(".VOB") ? 0 : 4096));
+  }
+}
+
+RunResult Disc::run(std::vector<std::string> args) const {
+  args.push_back("VIDEO_TS");
+  return run_navlist(args, dir_.path());
+}
+
+std::string marker(const std::string &indent, const std::string &what, uint64_t offset) {
+  char hex[24];
+  std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(offset));
+  return indent + "(out of range: " + what + " at 0x" + hex + ")";
+}
+
+std::string listing(unsigned number, uint64_t offset, const std::string &raw_and_text) {
+  char head[32];
+  std::snprintf(head, sizeof head, "    %03u[%06llX]:[", number,
+                static_cast<unsigned long long>(offset));
+  return head + raw_and_text;
+}
+
+std::vector<std::string> split_lines(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  return lines;
 }
 
 fs::path sample_disc(const std::string &name) {
