@@ -82,6 +82,15 @@ size_t append_menu_table(Bytes &out, const MenuTable &menus, Layout &layout) {
   return table;
 }
 
+// Puts a menu table at the next sector and its sector number in the header
+// field `sector_field`; returns the table's offset.
+uint32_t place_menu_table(Bytes &out, const MenuTable &menus, Layout &layout, size_t sector_field) {
+  align_to_sector(out);
+  const auto table = static_cast<uint32_t>(append_menu_table(out, menus, layout));
+  put_be32(out, sector_field, table / kSector);
+  return table;
+}
+
 void finish(Bytes &out, size_t min_size) {
   align_to_sector(out);
   if (out.size() < min_size)
@@ -124,11 +133,8 @@ Ifo build_vmg(const Vmg &vmg) {
     }
     put_be32(out, 0xC4, static_cast<uint32_t>(table / kSector));
   }
-  if (vmg.menus) {
-    align_to_sector(out);
-    ifo.layout.menu_table = static_cast<uint32_t>(append_menu_table(out, *vmg.menus, ifo.layout));
-    put_be32(out, 0xC8, ifo.layout.menu_table / kSector);
-  }
+  if (vmg.menus)
+    ifo.layout.menu_table = place_menu_table(out, *vmg.menus, ifo.layout, 0xC8);
   finish(out, vmg.min_size);
   return ifo;
 }
@@ -144,11 +150,8 @@ Ifo build_vts(const Vts &vts) {
         static_cast<uint32_t>(append_pgc_table(out, *vts.titles, ifo.layout));
     put_be32(out, 0xCC, ifo.layout.title_pgc_table / kSector);
   }
-  if (vts.menus) {
-    align_to_sector(out);
-    ifo.layout.menu_table = static_cast<uint32_t>(append_menu_table(out, *vts.menus, ifo.layout));
-    put_be32(out, 0xD0, ifo.layout.menu_table / kSector);
-  }
+  if (vts.menus)
+    ifo.layout.menu_table = place_menu_table(out, *vts.menus, ifo.layout, 0xD0);
   finish(out, vts.min_size);
   return ifo;
 }

@@ -130,12 +130,7 @@ int decode_set_system(const uint8_t *c, char *text) {
 }
 
 int decode_set(const uint8_t *c, char *text) {
-  if (command_fields.compare_op == 0)
-    condition_text[0] = '\0';
-  else
-    build_condition(register_names[c[2]], command_fields.compare_immediate != 0
-                                              ? format_immediate(operand16(c + 6))
-                                              : register_names[c[7]]);
+  build_register_or_immediate_condition(c[2], c + 6);
   const unsigned set_op = command_fields.set_op;
   if (set_op == 0) {
     std::strcpy(body_text, "Nop");

@@ -16,18 +16,6 @@ void set_body(const char *literal) {
   std::strcpy(body_text, literal);
 }
 
-// Condition of types 0 and 1 with set_immediate 0: register b3 against the
-// register b5 or, with compare_immediate, the immediate (b4<<8)|b5.
-void build_register_or_immediate_condition(const uint8_t *c) {
-  if (command_fields.compare_op == 0) {
-    condition_text[0] = '\0';
-    return;
-  }
-  build_condition(register_names[c[3]], command_fields.compare_immediate != 0
-                                            ? format_immediate(operand16(c + 4))
-                                            : register_names[c[5]]);
-}
-
 int decode_jump_ss(const uint8_t *c, char *text) {
   const char *menu = menu_names[c[5] & 0x3F];
   switch ((c[5] >> 6) & 3) {
@@ -82,7 +70,7 @@ int decode_call_ss(const uint8_t *c, char *text) {
 } // namespace
 
 int decode_special(const uint8_t *c, char *text) {
-  build_register_or_immediate_condition(c);
+  build_register_or_immediate_condition(c[3], c + 4);
   switch (command_fields.branch_op) {
   case 0:
     set_body("Nop");
@@ -103,7 +91,7 @@ int decode_special(const uint8_t *c, char *text) {
 }
 
 int decode_link(const uint8_t *c, char *text) {
-  build_register_or_immediate_condition(c);
+  build_register_or_immediate_condition(c[3], c + 4);
   switch (command_fields.branch_op) {
   case 0:
     set_body("Nop");

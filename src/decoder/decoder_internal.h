@@ -33,6 +33,11 @@ inline unsigned clamp_link_code(uint8_t b7) {
 // command_fields.compare_op is 0.
 void build_condition(const char *first, const char *second);
 
+// The condition of the types that honour compare_immediate: the register
+// `first` against the register pair[1] or, with compare_immediate, the
+// immediate (pair[0] << 8) | pair[1].
+void build_register_or_immediate_condition(unsigned first, const uint8_t *pair);
+
 // The text "???\n" of an undefined instruction; returns the flag 1.
 int write_undefined(char *text);
 

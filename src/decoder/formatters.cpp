@@ -78,6 +78,16 @@ void build_condition(const char *first, const char *second) {
              compare_op_names[command_fields.compare_op], second);
 }
 
+void build_register_or_immediate_condition(unsigned first, const uint8_t *pair) {
+  if (command_fields.compare_op == 0) {
+    condition_text[0] = '\0';
+    return;
+  }
+  build_condition(register_names[first], command_fields.compare_immediate != 0
+                                             ? format_immediate(operand16(pair))
+                                             : register_names[pair[1]]);
+}
+
 int write_undefined(char *text) {
   std::memcpy(text, "???\n", 5);
   return 1;
