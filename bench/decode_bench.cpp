@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding rate of the navigation command decoder on a large synthetic command table.
 //
 // Usage: decode_bench [commands] [passes]

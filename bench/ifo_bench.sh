@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Measures the -I report: wall time and peak resident memory of `navlist -I` on the largest
 # sample disc (by the bytes of its control files, which is what -I reads) and on a large
 # generated disc (99 title sets with big command tables), each next to `cat` writing the same

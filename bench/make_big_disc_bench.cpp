@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes a large synthetic DVD-Video folder for measuring the -I report: a video manager with
 // 99 titles, a first play and menus, and 99 title sets whose program chains carry big command
 // tables and full cell playback tables.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Measures the -V scan on a generated 1 GiB menu VOB: `navlist -V` against the floor of its
 # design (vob_floor_bench: 16 MiB reads into a static buffer and the two start-code tests of
 # every pack) and against `cat FILE > /dev/null`, interleaved in one run from a warm page

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The floor of the menu VOB scan: a bare loop that reads one file in 16 MiB chunks into a static
 // buffer and tests the start codes of every 2048-byte pack (pack start at bytes 0-3, system
 // header at bytes 14-17), counting the NAV packs. `navlist -V` reads and tests the same bytes

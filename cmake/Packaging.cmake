@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Packages: `cpack` in a build folder, after building, gives the Debian package
 # navlist_<version>_<arch>.deb (a zip archive in a Windows build).
 if(WIN32)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-compiles navlist for 64-bit Windows with Debian's mingw-w64 (the posix
 # thread model variant, for std::filesystem and std::thread), linking
 # everything statically so the .exe files run without any DLL of the compiler.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: one navigation command through decode_command and format_command_line.
 //
 // Input: the 8 command bytes, then optionally a 32-bit big-endian list number and a 24-bit

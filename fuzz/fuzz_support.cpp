@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the fuzz targets: the checked output sink, the output budget and the buffer windows.
 #include "fuzz_support.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the fuzz targets: the checked output sink, the output budget, images in the static
 // buffers with everything past the bytes read made unreadable, and splitting one input into files.
 #pragma once

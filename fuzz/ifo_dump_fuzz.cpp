@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the whole -I dump of a video manager and up to three title set control files.
 //
 // Input: the video manager file, then each title set file, separated by kFileSeparator. Each

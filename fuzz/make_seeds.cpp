@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the seed corpora of the fuzz targets: the sample discs in samples/ and a few discs made
 // by the test fixture builder, each in the input form of its target (fuzz/README.md).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the -V dump of one menu VOB file with the control file that indexes its cells.
 //
 // Input: the control file, then the VOB file, separated by kFileSeparator. The control file

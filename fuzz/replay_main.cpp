@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a fuzz target over saved inputs without libFuzzer: every file named on the command line,
 // and every file in every folder named, in name order. Built with the project's own compiler so
 // that each test run re-checks the seed corpus and every input that once failed.

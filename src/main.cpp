@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // navlist: lists the navigation commands of a DVD-Video folder.
 #include "driver/driver.h"
 #include "platform/console.h"

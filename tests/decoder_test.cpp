@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The navigation command decoder: every command type, the immediate operands and the listing line.
 #include "decoder/decoder.h"
 #include "fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line: usage, option parsing and which error wins, path normalization, exit status.
 #include "harness.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test fixture builder: lays out control files and menu VOB packs from a description.
 #include "fixture.h"
 

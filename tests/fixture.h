@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test fixture builder: writes DVD-Video control files and menu VOBs from a compact description.
 //
 // A description names only what a test cares about; the builder lays the

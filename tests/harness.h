@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test harness: runs navlist in-process with its output captured, temporary folders, golden files.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile discs that no other test builds: offsets at the edges of the 16 MiB and 8 MiB reads,
 // chains inside the header, tables that point at themselves or at each other, counts of 65535,
 // files of 0, 1 and 4096 bytes, the longest folder name. Each disc gives these lines and exit

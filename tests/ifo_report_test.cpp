@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The -I report: which control files are loaded, the title table, first play, the menu and
 // title program chain tables, damaged tables and control files cut short; the whole reports
 // of the fixture disc and of the sample discs.

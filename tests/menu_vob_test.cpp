@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The -V dump: the menu cell start index, NAV pack collection and folding, the button report,
 // and which IFO/VOB pairs are scanned.
 #include "harness.h"

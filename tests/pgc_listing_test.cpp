@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command lists of a program chain, as the -I dump prints them for the first-play chain.
 #include "harness.h"
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes a disc whose -V dump spends seconds building the menu cell start index and prints
 nothing: the index walk visits every chain search pointer of every language unit, 65535 x 65535
 of them, although none leads to a cell.

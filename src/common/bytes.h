@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Big-endian field readers, the sector size and the checked view of one file's bytes.
 #pragma once
 

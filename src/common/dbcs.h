@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shift-JIS double-byte character detection, shared by path normalization and file opening.
 #pragma once
 

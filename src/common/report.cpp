@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Messages that report a problem with the input.
 #include "common/report.h"
 

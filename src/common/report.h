@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Messages that report a problem with the input, and the record of whether any was printed.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What one navigation command does, as data: filled by the same decoding that writes its text.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The numbered listing line of one command: number, file offset, raw bytes and decoding.
 #include "decoder/decoder.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Splits b0 and b1 into the command fields and dispatches on the command type.
 #include "decoder/decoder_internal.h"
 

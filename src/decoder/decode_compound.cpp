@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Type decoder of command types 4 to 6: set, compare and link combined in one command.
 #include "decoder/decoder_internal.h"
 #include "decoder/name_tables.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Type decoders of command types 2 and 3: set-system and set commands, with their link tails.
 #include "decoder/decoder_internal.h"
 #include "decoder/name_tables.h"

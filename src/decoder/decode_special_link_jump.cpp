@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Type decoders of command types 0 and 1: special, link, jump and call commands.
 #include "decoder/decoder_internal.h"
 #include "decoder/name_tables.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The navigation command decoder: one 8-byte DVD-Video command into one line of text.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared state and helpers of the type decoders; not for use outside decoder/.
 #pragma once
 

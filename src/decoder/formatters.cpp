@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Operand formatters: immediates, button suffixes and link code checks.
 #include "decoder/decoder_internal.h"
 #include "decoder/name_tables.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The operand name tables of the navigation commands.
 #pragma once
 

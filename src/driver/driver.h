@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line, path normalization and the order in which the two dumps run.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The -I dump: loads the control files one at a time and prints the title table and first play.
 #include "ifo/ifo_dump.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The -I dump: loading the control files, the title table and the first-play program chain.
 #pragma once
 

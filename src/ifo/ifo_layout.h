@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the fields of the control files lie: header fields, tables and program chains.
 #pragma once
 

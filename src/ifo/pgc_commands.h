@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The three command lists of one program chain, with the cells that use each cell command.
 #pragma once
 

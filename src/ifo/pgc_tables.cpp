@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The menu and title program chain tables of the -I dump, walked down to every program chain.
 #include "ifo/pgc_tables.h"
 

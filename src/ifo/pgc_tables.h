@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The menu and title program chain tables of the -I dump.
 #pragma once
 

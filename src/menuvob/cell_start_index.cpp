@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The start sectors of every menu cell of one control file, looked up by pack number.
 #include "menuvob/cell_start_index.h"
 

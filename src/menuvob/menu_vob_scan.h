@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The -V dump: scans menu VOB files for NAV packs and reports their button commands.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console: one output stream for the whole report.
 #include "platform/console.h"
 

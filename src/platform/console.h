@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console: every line of the report and every message goes through here to one stream.
 #pragma once
 

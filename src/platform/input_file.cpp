@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening the disc's files: the only place that knows how this system spells a path.
 #include "platform/input_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening the disc's files by the names the program builds (folder path, backslash, fixed name).
 #pragma once
 
