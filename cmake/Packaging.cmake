@@ -7,7 +7,7 @@ else()
   set(CPACK_GENERATOR DEB)
 endif()
 set(CPACK_PACKAGE_NAME navlist)
-set(CPACK_PACKAGE_VENDOR "navlist developers")
+set(CPACK_PACKAGE_VENDOR "the navlist authors")
 set(CPACK_PACKAGE_CONTACT "navlist maintainers <maintainers@navlist.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
@@ -16,10 +16,15 @@ menu .VOB files) and prints every navigation command stored in it: the pre-,\n\
 post- and cell commands of every program chain and the commands of every menu\n\
 button, each with its file offset, raw bytes and a one-line decoding.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
+set(CPACK_RPM_PACKAGE_LICENSE MIT)
 set(CPACK_STRIP_FILES ON)
+# Folders in the package are rwxr-xr-x whatever the umask of the one who packs it.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-set(CPACK_DEBIAN_PACKAGE_SECTION video)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 find_program(DPKG_EXECUTABLE dpkg)
@@ -28,12 +33,55 @@ if(DPKG_EXECUTABLE)
                   OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
                   OUTPUT_STRIP_TRAILING_WHITESPACE)
 endif()
-# Library dependencies from the binary itself when dpkg-shlibdeps is there.
-find_program(DPKG_SHLIBDEPS_EXECUTABLE dpkg-shlibdeps)
-if(DPKG_SHLIBDEPS_EXECUTABLE)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+# Library dependencies come from the binary (dpkg-shlibdeps), so they follow whatever it
+# links; cmake/CPackProjectConfig.cmake refuses to make the package without the tool.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_SOURCE_DIR}/cmake/CPackProjectConfig.cmake")
+
+if(NOT WIN32)
+  # What only the Debian package carries, in its own component "debian" that
+  # `cmake --install` leaves out: the copyright file, the changelog and the gzipped
+  # manual page (see docs/). The package is the default component plus this one; the
+  # plain manual page is in component "manual", for `cmake --install` alone.
+  set(CPACK_INSTALL_CMAKE_PROJECTS
+      "${PROJECT_BINARY_DIR};${PROJECT_NAME};Unspecified;/"
+      "${PROJECT_BINARY_DIR};${PROJECT_NAME};debian;/")
+  find_program(GZIP_EXECUTABLE gzip REQUIRED)
+  set(debian_doc "${PROJECT_BINARY_DIR}/debian-doc")
+
+  # copyright in the machine-readable format 1.0, its licence text taken from LICENSE.
+  # Debian calls this licence "Expat" (its list has several licences named MIT).
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/LICENSE")
+  file(READ "${PROJECT_SOURCE_DIR}/LICENSE" licence)
+  if(NOT licence MATCHES "\nCopyright \\(c\\) ([^\n]+)\n\n(Permission is hereby granted.*)$")
+    message(FATAL_ERROR "LICENSE: no \"Copyright (c) ...\" line followed by the MIT licence text")
+  endif()
+  set(holder "${CMAKE_MATCH_1}")
+  string(STRIP "${CMAKE_MATCH_2}" licence_text)
+  string(REPLACE "\n\n" "\n.\n" licence_text "${licence_text}")
+  string(REPLACE "\n" "\n " licence_text "${licence_text}")
+  file(CONFIGURE OUTPUT "${debian_doc}/copyright" @ONLY CONTENT
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: ${PROJECT_NAME}
+
+Files: *
+Copyright: ${holder}
+License: Expat
+ ${licence_text}
+")
+
+  # changelog.gz: the released sections of CHANGELOG.md in Debian's changelog format.
+  add_custom_command(
+    OUTPUT "${debian_doc}/changelog.gz"
+    COMMAND "${CMAKE_COMMAND}" -D "CHANGELOG=${PROJECT_SOURCE_DIR}/CHANGELOG.md"
+            -D "OUTPUT=${debian_doc}/changelog.gz" -D "PACKAGE=${CPACK_PACKAGE_NAME}"
+            -D "VERSION=${PROJECT_VERSION}" -D "MAINTAINER=${CPACK_DEBIAN_PACKAGE_MAINTAINER}"
+            -D "GZIP=${GZIP_EXECUTABLE}" -P "${PROJECT_SOURCE_DIR}/cmake/DebianChangelog.cmake"
+    DEPENDS "${PROJECT_SOURCE_DIR}/CHANGELOG.md" "${PROJECT_SOURCE_DIR}/cmake/DebianChangelog.cmake"
+    VERBATIM)
+  add_custom_target(debian_changelog ALL DEPENDS "${debian_doc}/changelog.gz")
+  install(FILES "${debian_doc}/copyright" "${debian_doc}/changelog.gz"
+          DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
 endif()
 
 include(CPack)
