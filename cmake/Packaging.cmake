@@ -38,14 +38,16 @@ endif()
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_SOURCE_DIR}/cmake/CPackProjectConfig.cmake")
 
-if(NOT WIN32)
-  # What only the Debian package carries, in its own component "debian" that
-  # `cmake --install` leaves out: the copyright file, the changelog and the gzipped
-  # manual page (see docs/). The package is the default component plus this one; the
-  # plain manual page is in component "manual", for `cmake --install` alone.
-  set(CPACK_INSTALL_CMAKE_PROJECTS
-      "${PROJECT_BINARY_DIR};${PROJECT_NAME};Unspecified;/"
-      "${PROJECT_BINARY_DIR};${PROJECT_NAME};debian;/")
+# What only the package carries is in component "package", which `cmake --install`
+# leaves out. The Debian package has the copyright file, the changelog and the gzipped
+# manual page (see docs/) instead of the plain page, which is in component "manual";
+# the zip archive has the licence beside the program. An install() rule for any other
+# named component must be added to package_components to be packaged.
+if(WIN32)
+  install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION . RENAME LICENSE.txt COMPONENT package EXCLUDE_FROM_ALL)
+  set(package_components Unspecified manual package)
+else()
+  set(package_components Unspecified package)
   find_program(GZIP_EXECUTABLE gzip REQUIRED)
   set(debian_doc "${PROJECT_BINARY_DIR}/debian-doc")
 
@@ -81,7 +83,11 @@ License: Expat
     VERBATIM)
   add_custom_target(debian_changelog ALL DEPENDS "${debian_doc}/changelog.gz")
   install(FILES "${debian_doc}/copyright" "${debian_doc}/changelog.gz"
-          DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
+          DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT package EXCLUDE_FROM_ALL)
 endif()
+
+foreach(component IN LISTS package_components)
+  list(APPEND CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};${component};/")
+endforeach()
 
 include(CPack)
