@@ -44,7 +44,8 @@ set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_SOURCE_DIR}/cmake/CPackProjectConfig.cm
 # the zip archive has the licence beside the program. An install() rule for any other
 # named component must be added to package_components to be packaged.
 if(WIN32)
-  install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION . RENAME LICENSE.txt COMPONENT package EXCLUDE_FROM_ALL)
+  install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION . RENAME LICENSE.txt
+          COMPONENT package EXCLUDE_FROM_ALL)
   set(package_components Unspecified manual package)
 else()
   set(package_components Unspecified package)
