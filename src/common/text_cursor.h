@@ -31,9 +31,12 @@ struct TextCursor {
       *at++ = digits[--count];
   }
 
-  // "%0<digits>X" of the low 4 * digits bits.
-  void put_hex(unsigned value, unsigned digits) {
+  // "%0<width>X": upper-case hexadecimal, at least `width` (1 to 8) digits.
+  void put_hex(unsigned value, unsigned width) {
     constexpr char kHexDigits[] = "0123456789ABCDEF";
+    unsigned digits = width;
+    while (digits < 8 && (value >> (4 * digits)) != 0)
+      ++digits;
     for (unsigned shift = 4 * digits; shift != 0; shift -= 4)
       *at++ = kHexDigits[(value >> (shift - 4)) & 0xF];
   }

@@ -1,6 +1,15 @@
 // The numbered listing line of one command: number, file offset, raw bytes and decoding.
-#include "common/text_cursor.h"
 #include "decoder/decoder.h"
+
+void put_command_bytes(TextCursor &out, const uint8_t *command) {
+  out.put('[');
+  for (unsigned i = 0; i < kCommandSize; i += 2) {
+    if (i != 0)
+      out.put(' ');
+    out.put_hex(unsigned(command[i]) << 8 | command[i + 1], 4);
+  }
+  out.put(']');
+}
 
 // The line is "%03u[%06X]:[%02X%02X %02X%02X %02X%02X %02X%02X]  %s", laid out
 // by hand with the decoding written in place: a -I report of a big disc is
@@ -12,13 +21,9 @@ size_t write_command_line(const uint8_t *command, char *line, unsigned number, c
   out.put_decimal(number, 3);
   out.put('[');
   out.put_hex(offset, 6);
-  out.put("]:[");
-  for (unsigned i = 0; i < kCommandSize; i += 2) {
-    if (i != 0)
-      out.put(' ');
-    out.put_hex(unsigned(command[i]) << 8 | command[i + 1], 4);
-  }
-  out.put("]  ");
+  out.put("]:");
+  put_command_bytes(out, command);
+  out.put("  ");
   // The decoded text is at most 255 characters: the line stays far inside
   // its kListingLineSize buffer.
   return static_cast<size_t>(out.at - line) + decode_command_info(command, out.at, info);

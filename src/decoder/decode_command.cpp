@@ -32,9 +32,7 @@ bool dispatch(Decoding &d) {
 } // namespace
 
 size_t decode_command_info(const uint8_t *command, char *text, CommandInfo *info) {
-  CommandInfo local;
-  CommandInfo &fields = info != nullptr ? *info : local;
-  fields = CommandInfo{};
+  CommandInfo fields;
   Decoding d{command, split_fields(command), TextCursor{text}, fields};
   if (!dispatch(d)) {
     // An undefined instruction prints "???" alone, without its condition.
@@ -44,6 +42,8 @@ size_t decode_command_info(const uint8_t *command, char *text, CommandInfo *info
     d.out.put("???");
   }
   d.out.put('\n');
+  if (info != nullptr)
+    *info = fields;
   return d.out.finish(text);
 }
 

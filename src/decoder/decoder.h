@@ -2,6 +2,7 @@
 // fields.
 #pragma once
 
+#include "common/text_cursor.h"
 #include "decoder/command_info.h"
 
 #include <cstddef>
@@ -45,6 +46,10 @@ int decode_command(const uint8_t *command, char *text);
 // line's length and fills `info` as decode_command_info does.
 size_t write_command_line(const uint8_t *command, char *line, unsigned number, const uint8_t *image,
                           CommandInfo *info);
+
+// "[%02X%02X %02X%02X %02X%02X %02X%02X]": the command's raw bytes, as every
+// listing line shows them.
+void put_command_bytes(TextCursor &out, const uint8_t *command);
 
 // write_command_line returning the flag of decode_command.
 int format_command_line(const uint8_t *command, char *line, unsigned number, const uint8_t *image);
