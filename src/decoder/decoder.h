@@ -1,6 +1,9 @@
 // The navigation command decoder: one 8-byte DVD-Video command into one line of text.
 #pragma once
 
+#include "decoder/command_info.h"
+
+#include <cstddef>
 #include <cstdint>
 
 inline constexpr unsigned kCommandSize = 8;
@@ -28,6 +31,10 @@ struct CommandFields {
 // characters): one line ending in exactly one "\n". Returns 1 when the
 // command's type, instruction, operator or link code is undefined, else 0.
 int decode_command(const uint8_t *command, char *text);
+
+// Decodes the command once: writes its text as decode_command does and, when
+// `info` is not null, fills it. Returns the text's length.
+size_t decode_command_info(const uint8_t *command, char *text, CommandInfo *info);
 
 // Writes the numbered listing line
 // "%03u[%06X]:[%02X%02X %02X%02X %02X%02X %02X%02X]  %s" into `line` (at

@@ -151,7 +151,7 @@ int print_button_report() {
   return result;
 }
 
-int scan_menu_vob(std::FILE *vob) {
+void collect_menu_vob(std::FILE *vob) {
   begin_button_collection();
   for (;;) {
     const size_t got = std::fread(ifo_buffer, 1, kIfoBufferSize, vob);
@@ -159,6 +159,10 @@ int scan_menu_vob(std::FILE *vob) {
     if (got < kIfoBufferSize)
       break;
   }
+}
+
+int scan_menu_vob(std::FILE *vob) {
+  collect_menu_vob(vob);
   return print_button_report();
 }
 
