@@ -123,7 +123,7 @@ void menu_entry(const DomainIndex &menus, ChainRef ref, unsigned menu, Resolutio
   const unsigned pgcn = menu < kMenuTypes ? menus.entry_pgcn[menu] : 0;
   if (pgcn == 0)
     return set_reason(out, "no entry PGC for menu %s (type %u) in language unit 1",
-                      menu_names[menu & 0x3F], menu);
+                      menu_names[menu & 0x3F].data(), menu);
   ref.language_unit = 1;
   ref.pgcn = static_cast<uint16_t>(pgcn);
   set_chain(out, ref);

@@ -238,7 +238,7 @@ public:
       } else {
         uint_field("menu_type", chain.entry_id);
         key("menu");
-        writer_.String(menu_names[chain.entry_id]);
+        name(menu_names[chain.entry_id]);
       }
       writer_.EndObject();
     }
@@ -302,6 +302,10 @@ private:
   void uint_field(const char *name, uint64_t value) {
     key(name);
     writer_.Uint64(value);
+  }
+  // One of the program's own names: ASCII.
+  void name(std::string_view text) {
+    writer_.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
   }
   void string(std::string_view bytes) {
     scratch_.clear();
@@ -382,7 +386,7 @@ void JsonReport::target(const Target &target, const navigation::Resolution &reso
     break;
   case TargetKind::kLinkSimple:
     key("link");
-    writer_.String(link_names[target.link_code & 31]);
+    name(link_names[target.link_code & 31]);
     break;
   case TargetKind::kLinkPGCN:
     uint_field("pgcn", target.pgcn);
@@ -459,7 +463,7 @@ void JsonReport::command(const navigation::Command &command) {
     key("left");
     operand(info.condition.left);
     key("compare");
-    writer_.String(compare_op_names[info.condition.compare_op & 7]);
+    name(compare_op_names[info.condition.compare_op & 7]);
     key("right");
     operand(info.condition.right);
     writer_.EndObject();
