@@ -438,4 +438,35 @@ TEST(JsonResolution, ReasonsWhenATableIsMissingOrOutOfRange) {
   }
 }
 
+TEST(JsonReport, CommandLine) {
+  const std::string banner = "*** NAVLIST Ver 1.00 ***\n";
+  const std::string invalid = "Invalid option.\n";
+  const struct {
+    std::vector<std::string> args;
+    std::string output; // "{": one JSON document
+    int status;
+  } rows[] = {
+      {{"--version"}, "navlist 1.0.0\n", 0},
+      {{"-I", "--VERSION", "-x"}, "navlist 1.0.0\n", 0},
+      {{"--json", "--graph", "DISC"}, invalid, 2},
+      {{"-x", "--json", "DISC"}, invalid, 2},
+      {{"--json", "DISC", "--help"}, "Usage: NAVLIST [-I] [-V] [--json | --graph] <Path>\n", 0},
+      {{"--jsonx", "DISC"}, banner + invalid, 2},
+      {{"--json", "-I"}, "Path not Found.\n", 2},
+      {{"--Json", "-V", "DISC"}, "{", 1},
+      {{"DISC", "-v", "--graph"}, "digraph navlist {}\n", 1},
+  };
+  TempDir empty;
+  for (const auto &row : rows) {
+    const RunResult result = run_navlist(row.args, empty.path());
+    if (row.output == "{")
+      EXPECT_EQ(parse(result.output)["problems"].Size(), 1u) << row.args[0];
+    else
+      EXPECT_TRUE(result.output.starts_with(row.output)) << row.args[0] << ": " << result.output;
+    EXPECT_EQ(result.status, row.status) << row.args[0];
+  }
+  const RunResult help = run_navlist({"--help"});
+  EXPECT_TRUE(help.output.starts_with(banner + "Usage: NAVLIST [-I] [-V] [--json | --graph]"));
+}
+
 } // namespace
