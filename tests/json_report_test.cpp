@@ -95,7 +95,7 @@ std::string listing_line(const Value &command, long pack) {
 }
 
 std::vector<std::string> command_lines_of_text(const std::string &report) {
-  static const std::regex kCommandLine(R"(^(    \d{3}\[|  \d{4}\[PK_).*)");
+  static const std::regex kCommandLine(R"(^(    \d{3,}\[|  \d{4,}\[PK_).*)");
   std::vector<std::string> lines;
   for (const std::string &line : split_lines(report))
     if (std::regex_match(line, kCommandLine))
