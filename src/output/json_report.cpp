@@ -177,6 +177,7 @@ public:
       writer_.Uint64(problem.offset);
     }
     writer_.EndObject();
+    flush_when_full();
   }
 
   void begin_ifo_dump() override {
@@ -231,6 +232,7 @@ public:
     uint_field("chapters", entry.chapters);
     uint_field("offset", entry.offset);
     writer_.EndObject();
+    flush_when_full();
   }
 
   void begin_language_unit(const navigation::LanguageUnit &unit) override {
@@ -252,6 +254,7 @@ public:
   void end_language_unit() override {
     writer_.EndArray();
     writer_.EndObject();
+    flush_when_full();
   }
 
   void begin_chain(const navigation::Chain &chain) override {
@@ -283,7 +286,10 @@ public:
     writer_.StartArray();
   }
   void end_command_list() override { writer_.EndArray(); }
-  void end_chain() override { writer_.EndObject(); }
+  void end_chain() override {
+    writer_.EndObject();
+    flush_when_full();
+  }
 
   void command(const navigation::Command &command) override;
 
@@ -367,6 +373,12 @@ private:
   void flush() {
     console_write(buffer_.GetString(), buffer_.GetSize());
     buffer_.Clear();
+  }
+  // Called after each command, chain, language unit, title and problem, so that the buffer stays
+  // small however many of them a disc holds.
+  void flush_when_full() {
+    if (buffer_.GetSize() >= kFlushSize)
+      flush();
   }
 
   rapidjson::StringBuffer buffer_;
@@ -507,8 +519,7 @@ void JsonReport::command(const navigation::Command &command) {
     writer_.Bool(command.used_by_cut);
   }
   writer_.EndObject();
-  if (buffer_.GetSize() >= kFlushSize)
-    flush();
+  flush_when_full();
 }
 
 } // namespace
