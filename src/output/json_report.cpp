@@ -136,15 +136,6 @@ public:
     out[text.size() + 1] = '"';
     EndValue(true);
   }
-  // A literal: its length is known where it is written.
-  template <size_t N> void Name(const char (&text)[N]) {
-    Prefix(rapidjson::kStringType);
-    char *out = os_->Push(N + 1);
-    out[0] = '"';
-    std::memcpy(out + 1, text, N - 1);
-    out[N] = '"';
-    EndValue(true);
-  }
 };
 
 class JsonReport : public navigation::Visitor {
@@ -209,14 +200,12 @@ public:
     static constexpr const char *kKeys[] = {"title_table", "first_play", "menus", "titles",
                                             "menus"};
     key(kKeys[static_cast<unsigned>(section.section)]);
-    section_is_chain_ = section.section == Section::kFirstPlay;
-    section_open_ = section.present && !section_is_chain_;
-    if (!section.present)
-      writer_.Null();
-    else if (section_open_)
+    // First play is one chain, the rest are lists.
+    section_open_ = section.present && section.section != Section::kFirstPlay;
+    if (section_open_)
       writer_.StartArray();
-    else if (!section.inside)
-      writer_.Null(); // first play, out of range
+    else if (!section.present || !section.inside)
+      writer_.Null();
   }
   void end_section() override {
     if (section_open_)
@@ -333,9 +322,8 @@ public:
   void end_menu_vob_dump() override { writer_.EndArray(); }
 
 private:
-  template <size_t N> void key(const char (&name)[N]) { writer_.Name(name); }
   void key(std::string_view name) { writer_.Name(name); }
-  template <size_t N> void uint_field(const char (&name)[N], uint64_t value) {
+  void uint_field(std::string_view name, uint64_t value) {
     key(name);
     writer_.Uint64(value);
   }
@@ -387,7 +375,6 @@ private:
   bool problems_open_ = true;
   bool in_title_sets_ = false;
   bool video_manager_written_ = false;
-  bool section_is_chain_ = false;
   bool section_open_ = false;
 };
 
