@@ -19,9 +19,7 @@ namespace {
 
 constexpr size_t kPackSize = kSectorSize;
 constexpr size_t kSystemHeaderStart = 14;
-constexpr size_t kButtonCount = 158;        // BTN_NS, PCI byte 0x71
-constexpr size_t kFirstButtonCommand = 197; // last 8 bytes of BTN_IT entry 0
-constexpr size_t kButtonEntrySize = 18;
+constexpr size_t kButtonCount = 158; // BTN_NS, PCI byte 0x71
 static_assert(kFirstButtonCommand + kButtonEntrySize * (kMaxButtonsInPack - 1) + kCommandSize <=
                   kPackSize &&
               kFirstButtonCommand + kButtonEntrySize * kMaxButtonsInPack + kCommandSize >
@@ -161,7 +159,7 @@ int print_button_report() {
   return result;
 }
 
-int scan_menu_vob(std::FILE *vob) {
+void collect_menu_vob(std::FILE *vob) {
   begin_button_collection();
   for (;;) {
     const size_t got = std::fread(ifo_buffer, 1, kIfoBufferSize, vob);
@@ -169,6 +167,10 @@ int scan_menu_vob(std::FILE *vob) {
     if (got < kIfoBufferSize)
       break;
   }
+}
+
+int scan_menu_vob(std::FILE *vob) {
+  collect_menu_vob(vob);
   return print_button_report();
 }
 

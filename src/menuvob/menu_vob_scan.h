@@ -23,12 +23,18 @@ extern int32_t button_record_count;
 // A NAV pack's button count is dropped whole when its last command would lie
 // past the end of the 2048-byte pack.
 inline constexpr unsigned kMaxButtonsInPack = 103;
+// Where a NAV pack holds the command of its first button (the last 8 bytes
+// of BTN_IT entry 0), and the step to the next button's.
+inline constexpr size_t kFirstButtonCommand = 197;
+inline constexpr size_t kButtonEntrySize = 18;
 
 int dump_menu_vobs(const char *path);
 
 // Reads the open VOB file to its end and prints its button report. Returns
 // 1 when a printed command was questionable, else 0.
 int scan_menu_vob(std::FILE *vob);
+// Reads the open VOB file to its end into button_records, through ifo_buffer.
+void collect_menu_vob(std::FILE *vob);
 
 // The two halves of scan_menu_vob, for callers that hold the VOB in memory:
 // start a scan, feed it complete packs in file order, then print.
