@@ -3,6 +3,7 @@
 
 #include "common/dbcs.h"
 #include "common/report.h"
+#include "driver/disc_path.h"
 #include "ifo/ifo_dump.h"
 #include "menuvob/menu_vob_scan.h"
 #include "platform/console.h"
@@ -105,13 +106,8 @@ int navlist_main(int argc, char **argv) {
   if (!run.ifo && !run.menu_vob)
     run.ifo = run.menu_vob = true;
 
-  const char *path = argv[run.path_index];
-  if (normalized_path_length(path) > kMaxNormalizedPathLength) {
-    console_write_text("Path too long.\n");
-    return kExitNothingDumped;
-  }
-  std::strcpy(path_buffer, path);
-  normalize_path(path_buffer);
+  if (const int status = select_disc(argv[run.path_index], path_buffer); status != kDiscSelected)
+    return status;
 
   if (run.ifo)
     dump_ifo_files(path_buffer);
