@@ -27,6 +27,7 @@ constexpr uint32_t kBlockSize = UDF_BLOCK_SIZE;
 struct BlockSource {
   udfread_block_input input{}; // first, so that libudfread's pointer is ours
   int fd = -1;
+  bool in_memory = false;
   const uint8_t *memory = nullptr;
   uint32_t blocks = 0;
   int read_error = 0; // errno of the first failed read
@@ -75,7 +76,7 @@ int read_blocks(udfread_block_input *input, uint32_t lba, void *buffer, uint32_t
     return 0;
   if (count > source.blocks - lba)
     count = source.blocks - lba;
-  if (source.memory != nullptr) {
+  if (source.in_memory) {
     std::memcpy(buffer, source.memory + uint64_t{lba} * kBlockSize, size_t{count} * kBlockSize);
     return static_cast<int>(count);
   }
@@ -207,6 +208,7 @@ ImageOpenResult open_udf_image(const char *path) {
 
 ImageOpenResult open_udf_image_in_memory(const uint8_t *data, size_t size) {
   close_udf_image();
+  image.source.in_memory = true;
   image.source.memory = data;
   const uint64_t blocks = size / kBlockSize;
   image.source.blocks = blocks > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(blocks);
