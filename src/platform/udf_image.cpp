@@ -116,29 +116,48 @@ ImageOpenResult result(ImageStatus status, const char *entry = "") {
   return r;
 }
 
-// Every regular file of VIDEO_TS must open, and its first and last blocks lie
-// inside the image: an image cut short loses the end of some file.
+// Where the file's bytes lie: kOpened when inside the image. libudfread gives
+// block 0 for a block it cannot place; a file smaller than a block may be held
+// in its entry, without a block of its own.
+ImageStatus place_file(UDFFILE *file) {
+  const int64_t size = udfread_file_size(file);
+  if (size < 0)
+    return ImageStatus::kUnreadable;
+  if (static_cast<uint64_t>(size) > uint64_t{image.source.blocks} * kBlockSize)
+    return ImageStatus::kCutShort;
+  if (size < kBlockSize)
+    return ImageStatus::kOpened;
+  for (const uint32_t block : {0u, static_cast<uint32_t>((size - 1) / kBlockSize)}) {
+    const uint32_t lba = udfread_file_lba(file, block);
+    if (lba == 0)
+      return ImageStatus::kUnreadable;
+    if (lba >= image.source.blocks)
+      return ImageStatus::kCutShort;
+  }
+  return ImageStatus::kOpened;
+}
+
+// Every regular file of VIDEO_TS must open, be no larger than the image, and
+// have its first and last blocks inside it: an image cut short loses the end
+// of some file. (A block in the middle that lies past the end is found when
+// it is read.)
 ImageOpenResult check_files() {
   for (const FolderEntry &entry : image.names.entries()) {
     if (entry.is_folder)
       continue;
+    UDFFILE *file = udfread_file_openat(image.video_ts, entry.name.c_str());
+    const ImageStatus status = file == nullptr ? ImageStatus::kUnreadable : place_file(file);
+    if (file != nullptr)
+      udfread_file_close(file);
+    if (status == ImageStatus::kOpened)
+      continue;
+    // The name is the image's: shown as printable text only.
     char shown[64];
     std::snprintf(shown, sizeof shown, "VIDEO_TS\\%s", entry.name.c_str());
-    UDFFILE *file = udfread_file_openat(image.video_ts, entry.name.c_str());
-    if (file == nullptr)
-      return result(ImageStatus::kUnreadable, shown);
-    const int64_t size = udfread_file_size(file);
-    bool inside = size >= 0;
-    if (size > 0) {
-      const uint64_t last = static_cast<uint64_t>(size - 1) / kBlockSize;
-      inside = last <= UINT32_MAX && udfread_file_lba(file, 0) < image.source.blocks &&
-               udfread_file_lba(file, static_cast<uint32_t>(last)) < image.source.blocks;
-    }
-    udfread_file_close(file);
-    if (size < 0)
-      return result(ImageStatus::kUnreadable, shown);
-    if (!inside)
-      return result(ImageStatus::kCutShort, shown);
+    for (char &c : shown)
+      if (c != '\0' && (c < 0x20 || c > 0x7E))
+        c = '?';
+    return result(status, shown);
   }
   return result(ImageStatus::kOpened);
 }
