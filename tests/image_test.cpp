@@ -42,13 +42,13 @@ void copy_sample(
     fs::copy_file(entry.path(), root / folder / rename(entry.path().filename().string()));
 }
 
+#ifdef NAVLIST_HAVE_UDFREAD
+
 std::string lower(std::string name) {
   std::transform(name.begin(), name.end(), name.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return name;
 }
-
-#ifdef NAVLIST_HAVE_UDFREAD
 
 bool have_genisoimage() {
   return std::string(NAVLIST_GENISOIMAGE).find('/') != std::string::npos;

@@ -21,7 +21,8 @@ int path_too_long() {
 
 // A folder without VIDEO_TS.IFO whose VIDEO_TS subfolder holds it: the path
 // becomes the subfolder's, spelt as the folder lists it, so that names print
-// as they would had the user named it (rip/ gives rip/VIDEO_TS\).
+// as they would had the user named it (rip/ gives rip/VIDEO_TS\). A subfolder
+// that would make the path too long is refused before it is looked into.
 int look_into_subfolder(const char *path, char *normalized) {
   char found[kPathBufferSize];
   if (find_input_entry(normalized, kControlFile, false, found, sizeof found))
@@ -35,11 +36,10 @@ int look_into_subfolder(const char *path, char *normalized) {
   std::strcpy(subfolder, ends_in_separator ? path : normalized);
   std::strcat(subfolder, found);
   std::strcat(subfolder, "\\");
-  if (!find_input_entry(subfolder, kControlFile, false, found, sizeof found))
-    return kDiscSelected;
   if (std::strlen(subfolder) > kMaxNormalizedPathLength)
     return path_too_long();
-  std::strcpy(normalized, subfolder);
+  if (find_input_entry(subfolder, kControlFile, false, found, sizeof found))
+    std::strcpy(normalized, subfolder);
   return kDiscSelected;
 }
 

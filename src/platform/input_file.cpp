@@ -106,12 +106,15 @@ bool find_input_entry(const char *folder, const char *leaf, bool want_folder, ch
     return false;
   std::strcpy(name, folder);
   std::strcat(name, leaf);
-  const DWORD attributes = GetFileAttributesA(name);
-  if (attributes == INVALID_FILE_ATTRIBUTES)
+  // The entry as the folder spells it; the file system matches it ignoring case.
+  WIN32_FIND_DATAA entry;
+  const HANDLE search = FindFirstFileA(name, &entry);
+  if (search == INVALID_HANDLE_VALUE)
     return false;
-  if (want_folder && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+  FindClose(search);
+  if (want_folder && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
     return false;
-  return copy_name(leaf, found, size);
+  return copy_name(entry.cFileName, found, size);
 }
 
 #else
