@@ -266,14 +266,10 @@ size_t read_image_file(ImageFile *file, void *buffer, size_t size, bool *failed)
   if (file->file == nullptr)
     return 0;
   QuietLibrary quiet;
-  auto *bytes = static_cast<uint8_t *>(buffer);
-  size_t got = 0;
-  while (got < size) {
-    const ssize_t n = udfread_file_read(file->file, bytes + got, size - got);
-    if (n <= 0)
-      break;
-    got += static_cast<size_t>(n);
-  }
+  // libudfread reads across extents itself, and stops short only at the end
+  // of the file or where the image fails it.
+  const ssize_t n = udfread_file_read(file->file, buffer, size);
+  const size_t got = n > 0 ? static_cast<size_t>(n) : 0;
   if (got < size && udfread_file_tell(file->file) < udfread_file_size(file->file))
     *failed = true;
   return got;
