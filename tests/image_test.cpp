@@ -171,7 +171,7 @@ TEST(DiscImage, ReadFailureIsReportedOnce) {
   const fs::path image = dir.path() / "v.iso";
   make_image(sample_disc("vmgm_menu").parent_path(), image);
   const std::string prefix = image.string() + "\\";
-  ASSERT_EQ(use_disc_image(prefix.c_str(), prefix.c_str()).status, ImageStatus::kOpened);
+  ASSERT_EQ(use_disc_image(prefix.c_str()).status, ImageStatus::kOpened);
   DiscFile *vob = open_disc_file((prefix + "VIDEO_TS.VOB").c_str());
   ASSERT_NE(vob, nullptr);
   fs::resize_file(image, 0);

@@ -45,7 +45,7 @@ int look_into_subfolder(const char *path, char *normalized) {
 
 #ifdef NAVLIST_HAVE_UDFREAD
 int open_image(const char *path, const char *normalized) {
-  const ImageOpenResult image = use_disc_image(normalized, normalized);
+  const ImageOpenResult image = use_disc_image(normalized);
   switch (image.status) {
   case ImageStatus::kOpened:
     return kDiscSelected;

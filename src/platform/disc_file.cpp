@@ -117,12 +117,12 @@ ImageOpenResult begin_image(const ImageOpenResult &result, const char *prefix) {
 
 } // namespace
 
-ImageOpenResult use_disc_image(const char *path, const char *prefix) {
+ImageOpenResult use_disc_image(const char *path) {
   use_disc_folders();
   char native[sizeof image_prefix];
   if (!native_folder_path(path, native, sizeof native))
     return ImageOpenResult{ImageStatus::kCannotRead, ENAMETOOLONG, {}};
-  return begin_image(open_udf_image(native), prefix);
+  return begin_image(open_udf_image(native), path);
 }
 
 ImageOpenResult use_disc_image_in_memory(const uint8_t *data, size_t size, const char *prefix) {

@@ -29,10 +29,10 @@ void close_disc_file(DiscFile *file);
 void use_disc_folders();
 
 #ifdef NAVLIST_HAVE_UDFREAD
-// From now on, names that start with `prefix` lead to the files of the
-// VIDEO_TS folder of the image at `path` (as built, ending in a backslash).
-ImageOpenResult use_disc_image(const char *path, const char *prefix);
-// The same for an image held in memory.
+// From now on, names that start with `path` (as built, ending in a backslash)
+// lead to the files of the VIDEO_TS folder of the image that `path` names.
+ImageOpenResult use_disc_image(const char *path);
+// The same for an image held in memory, for names that start with `prefix`.
 ImageOpenResult use_disc_image_in_memory(const uint8_t *data, size_t size, const char *prefix);
 #endif
 
