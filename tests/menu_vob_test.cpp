@@ -386,10 +386,10 @@ TEST(MenuVobScan, ResultSaysWhetherAPrintedCommandWasQuestionable) {
         std::pair{fixture::nav_pack_with_count({questionable}, 104), 0}, // never printed
         std::pair{Bytes{}, 0}}) {
     fixture::write_file(name, vob_bytes);
-    std::FILE *vob = std::fopen(name.string().c_str(), "rb");
+    DiscFile *vob = open_disc_file(name.string().c_str());
     int result = -1;
     capture_output([&] { result = scan_menu_vob(vob); });
-    std::fclose(vob);
+    close_disc_file(vob);
     EXPECT_EQ(result, expected);
   }
 }

@@ -3,6 +3,7 @@
 #include "common/report.h"
 
 #include "platform/console.h"
+#include "platform/disc_file.h"
 
 namespace {
 bool problem_reported = false;
@@ -30,7 +31,7 @@ void report_out_of_range(const char *indent, const char *what, uint64_t offset) 
 }
 
 bool input_problem_reported() {
-  return problem_reported;
+  return problem_reported || disc_read_failure_reported();
 }
 
 void reset_input_problem() {

@@ -4,11 +4,13 @@
 
 #include "common/dbcs.h"
 #include "common/report.h"
+#include "driver/disc_path.h"
 #include "ifo/ifo_dump.h"
 #include "menuvob/menu_vob_scan.h"
 #include "output/graph_report.h"
 #include "output/json_report.h"
 #include "platform/console.h"
+#include "platform/disc_file.h"
 
 #include <cstring>
 
@@ -166,18 +168,21 @@ int navlist_main(int argc, char **argv) {
   if (!run.ifo && !run.menu_vob)
     run.ifo = run.menu_vob = true;
 
-  const char *path = argv[run.path_index];
-  if (normalized_path_length(path) > kMaxNormalizedPathLength) {
-    console_write_text("Path too long.\n");
-    return kExitNothingDumped;
-  }
-  std::strcpy(path_buffer, path);
-  normalize_path(path_buffer);
+  if (const int status = select_disc(argv[run.path_index], path_buffer); status != kDiscSelected)
+    return status;
 
-  if (run.report == Report::kJson)
-    return write_json_report(path_buffer, run.ifo, run.menu_vob);
-  if (run.report == Report::kGraph)
-    return write_graph_report(path_buffer, run.ifo, run.menu_vob);
+  if (run.report != Report::kText) {
+    // One document on standard output: a file that an image cannot give to
+    // its end is a problem of the report, not a line of text.
+    print_disc_read_failures(false);
+    int status = run.report == Report::kJson
+                     ? write_json_report(path_buffer, run.ifo, run.menu_vob)
+                     : write_graph_report(path_buffer, run.ifo, run.menu_vob);
+    print_disc_read_failures(true);
+    if (status == kExitReportComplete && disc_read_failure_reported())
+      status = kExitInputProblem;
+    return status;
+  }
   if (run.ifo)
     dump_ifo_files(path_buffer);
   if (run.menu_vob)

@@ -7,7 +7,7 @@
 #include "ifo/pgc_commands.h"
 #include "ifo/pgc_tables.h"
 #include "platform/console.h"
-#include "platform/input_file.h"
+#include "platform/disc_file.h"
 
 #include <cstdio>
 
@@ -19,11 +19,11 @@ enum class LoadResult { kLoaded, kNotFound, kTooShort };
 
 // Reads one control file whole (up to the buffer's size) into ifo_buffer.
 LoadResult load_control_file(const char *name, IfoImage *image) {
-  std::FILE *file = open_input_file(name);
+  DiscFile *file = open_disc_file(name);
   if (file == nullptr)
     return LoadResult::kNotFound;
-  const size_t size = std::fread(ifo_buffer, 1, kIfoBufferSize, file);
-  std::fclose(file);
+  const size_t size = read_disc_file(file, ifo_buffer, kIfoBufferSize);
+  close_disc_file(file);
   *image = IfoImage{ifo_buffer, size};
   return size < kMinControlFileSize ? LoadResult::kTooShort : LoadResult::kLoaded;
 }

@@ -7,7 +7,7 @@
 #include "ifo/ifo_layout.h"
 #include "menuvob/cell_start_index.h"
 #include "platform/console.h"
-#include "platform/input_file.h"
+#include "platform/disc_file.h"
 
 #include <cstring>
 
@@ -68,11 +68,11 @@ void capture_buttons(const uint8_t *pack, uint32_t pack_number) {
 
 // Opens, reads and closes one control file into menu_ifo_buffer.
 bool load_menu_ifo(const char *name, IfoImage *image) {
-  std::FILE *file = open_input_file(name);
+  DiscFile *file = open_disc_file(name);
   if (file == nullptr)
     return false;
-  const size_t size = std::fread(menu_ifo_buffer, 1, kMenuIfoBufferSize, file);
-  std::fclose(file);
+  const size_t size = read_disc_file(file, menu_ifo_buffer, kMenuIfoBufferSize);
+  close_disc_file(file);
   *image = IfoImage{menu_ifo_buffer, size};
   return size >= kMinControlFileSize;
 }
@@ -83,7 +83,7 @@ bool dump_menu_vob_pair(const char *ifo_name, const char *vob_name, const char *
   IfoImage image{};
   if (!load_menu_ifo(ifo_name, &image))
     return false;
-  std::FILE *vob = open_input_file(vob_name);
+  DiscFile *vob = open_disc_file(vob_name);
   if (vob == nullptr)
     return false;
   print_file_separator();
@@ -91,7 +91,7 @@ bool dump_menu_vob_pair(const char *ifo_name, const char *vob_name, const char *
   const uint32_t sector = get_be32(image.bytes + sector_field);
   build_cell_start_index(table_sector_absent(sector) ? 0 : sector_offset(sector), image);
   scan_menu_vob(vob);
-  std::fclose(vob);
+  close_disc_file(vob);
   return true;
 }
 
@@ -159,17 +159,17 @@ int print_button_report() {
   return result;
 }
 
-void collect_menu_vob(std::FILE *vob) {
+void collect_menu_vob(DiscFile *vob) {
   begin_button_collection();
   for (;;) {
-    const size_t got = std::fread(ifo_buffer, 1, kIfoBufferSize, vob);
+    const size_t got = read_disc_file(vob, ifo_buffer, kIfoBufferSize);
     collect_packs(ifo_buffer, got / kPackSize);
     if (got < kIfoBufferSize)
       break;
   }
 }
 
-int scan_menu_vob(std::FILE *vob) {
+int scan_menu_vob(DiscFile *vob) {
   collect_menu_vob(vob);
   return print_button_report();
 }

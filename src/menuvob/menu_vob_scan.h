@@ -3,9 +3,9 @@
 #pragma once
 
 #include "decoder/decoder.h"
+#include "platform/disc_file.h"
 
 #include <cstdint>
-#include <cstdio>
 
 inline constexpr size_t kMenuIfoBufferSize = 8 * 1024 * 1024;
 extern uint8_t menu_ifo_buffer[kMenuIfoBufferSize];
@@ -32,9 +32,9 @@ int dump_menu_vobs(const char *path);
 
 // Reads the open VOB file to its end and prints its button report. Returns
 // 1 when a printed command was questionable, else 0.
-int scan_menu_vob(std::FILE *vob);
+int scan_menu_vob(DiscFile *vob);
 // Reads the open VOB file to its end into button_records, through ifo_buffer.
-void collect_menu_vob(std::FILE *vob);
+void collect_menu_vob(DiscFile *vob);
 
 // The two halves of scan_menu_vob, for callers that hold the VOB in memory:
 // start a scan, feed it complete packs in file order, then print.

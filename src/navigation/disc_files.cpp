@@ -4,36 +4,37 @@
 
 #include "ifo/ifo_layout.h"
 #include "menuvob/menu_vob_scan.h"
-#include "platform/input_file.h"
-
-#include <cstdio>
+#include "platform/disc_file.h"
 
 namespace navigation {
 
 LoadResult load_control_file(const char *name, uint8_t *buffer, size_t capacity, IfoImage *image) {
-  std::FILE *file = open_input_file(name);
+  DiscFile *file = open_disc_file(name);
   if (file == nullptr)
     return LoadResult::kNotFound;
-  const size_t size = std::fread(buffer, 1, capacity, file);
-  std::fclose(file);
+  const size_t size = read_disc_file(file, buffer, capacity);
+  const bool failed = disc_file_failed(file);
+  close_disc_file(file);
   *image = IfoImage{buffer, size};
+  if (failed)
+    return LoadResult::kUnreadable;
   return size < kMinControlFileSize ? LoadResult::kTooShort : LoadResult::kLoaded;
 }
 
 bool disc_file_exists(const char *name) {
-  std::FILE *file = open_input_file(name);
+  DiscFile *file = open_disc_file(name);
   if (file == nullptr)
     return false;
-  std::fclose(file);
+  close_disc_file(file);
   return true;
 }
 
 bool collect_menu_vob_buttons(const char *name) {
-  std::FILE *vob = open_input_file(name);
+  DiscFile *vob = open_disc_file(name);
   if (vob == nullptr)
     return false;
   collect_menu_vob(vob);
-  std::fclose(vob);
+  close_disc_file(vob);
   return true;
 }
 

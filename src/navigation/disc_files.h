@@ -9,7 +9,8 @@
 
 namespace navigation {
 
-enum class LoadResult { kLoaded, kNotFound, kTooShort };
+// kUnreadable: an image could not give the file's bytes to its end.
+enum class LoadResult { kLoaded, kNotFound, kTooShort, kUnreadable };
 
 // Reads the control file `name` whole (up to `capacity` bytes) into `buffer`.
 // A file shorter than the smallest control file loads but is kTooShort.

@@ -137,6 +137,14 @@ bool Walker::load(const char *leaf, bool report_missing) {
   case LoadResult::kTooShort:
     problem(leaf_, false, 0, "%s is invalid format.", name_);
     return false;
+  case LoadResult::kUnreadable:
+    // As in the text report: the message, then what was read, if enough.
+    problem(leaf_, false, 0, "%s cannot be read to its end.", name_);
+    if (image_.size < kMinControlFileSize) {
+      problem(leaf_, false, 0, "%s is invalid format.", name_);
+      return false;
+    }
+    break;
   case LoadResult::kLoaded:
     break;
   }

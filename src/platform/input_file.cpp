@@ -6,13 +6,75 @@
 
 #ifdef _WIN32
 #include <sys/stat.h>
+#include <windows.h>
 #else
 #include "common/dbcs.h"
+#include "platform/folder_listing.h"
 
-#include <filesystem>
-#include <string>
-#include <system_error>
+#include <sys/stat.h>
 #endif
+
+namespace {
+
+constexpr size_t kNameSize = 260;
+
+bool copy_name(const char *name, char *out, size_t size) {
+  const size_t length = std::strlen(name);
+  if (length >= size)
+    return false;
+  std::memcpy(out, name, length + 1);
+  return true;
+}
+
+#ifndef _WIN32
+// Turns the separating backslashes of `name` into '/' and says where the last
+// component starts.
+bool to_native(const char *name, char *native, size_t size, size_t *leaf_start) {
+  if (!copy_name(name, native, size))
+    return false;
+  *leaf_start = 0;
+  for (size_t i = 0; native[i] != '\0'; ++i) {
+    if (native[i] == '\\' && dbcs_char_kind(name, static_cast<unsigned>(i)) != 2)
+      native[i] = '/';
+    if (native[i] == '/')
+      *leaf_start = i + 1;
+  }
+  return true;
+}
+
+// The listing of the folder part of `native` (up to `leaf_start`).
+const NameList *listing_of(const char *native, size_t leaf_start) {
+  char folder[kNameSize];
+  if (leaf_start == 0) {
+    std::memcpy(folder, ".", 2);
+  } else {
+    std::memcpy(folder, native, leaf_start);
+    folder[leaf_start] = '\0';
+  }
+  return folder_listing(folder);
+}
+#endif
+
+} // namespace
+
+bool native_folder_path(const char *folder, char *native, size_t size) {
+#ifdef _WIN32
+  if (!copy_name(folder, native, size))
+    return false;
+  // "D:\" and "\" name a root and keep their separator.
+  const size_t length = std::strlen(native);
+  if (length >= 2 && native[length - 1] == '\\' && native[length - 2] != ':')
+    native[length - 1] = '\0';
+#else
+  size_t leaf_start = 0;
+  if (!to_native(folder, native, size, &leaf_start))
+    return false;
+  const size_t length = std::strlen(native);
+  if (length >= 2 && native[length - 1] == '/')
+    native[length - 1] = '\0';
+#endif
+  return true;
+}
 
 #ifdef _WIN32
 
@@ -27,78 +89,76 @@ std::FILE *open_input_file(const char *name) {
   return nullptr;
 }
 
+InputPathKind input_path_kind(const char *folder) {
+  char native[kNameSize];
+  if (!native_folder_path(folder, native, sizeof native))
+    return InputPathKind::kNothing;
+  const DWORD attributes = GetFileAttributesA(native);
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return InputPathKind::kNothing;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? InputPathKind::kFolder
+                                                      : InputPathKind::kFileOrDevice;
+}
+
+bool find_input_entry(const char *folder, const char *leaf, bool want_folder, char *found,
+                      size_t size) {
+  char name[kNameSize];
+  if (std::strlen(folder) + std::strlen(leaf) >= sizeof name)
+    return false;
+  std::strcpy(name, folder);
+  std::strcat(name, leaf);
+  // The entry as the folder spells it; the file system matches it ignoring case.
+  WIN32_FIND_DATAA entry;
+  const HANDLE search = FindFirstFileA(name, &entry);
+  if (search == INVALID_HANDLE_VALUE)
+    return false;
+  FindClose(search);
+  if (want_folder && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    return false;
+  return copy_name(entry.cFileName, found, size);
+}
+
 #else
-
-namespace {
-
-constexpr size_t kNameSize = 260;
-
-bool equal_ignoring_case(const char *a, const char *b) {
-  for (;; ++a, ++b) {
-    unsigned char ca = static_cast<unsigned char>(*a);
-    unsigned char cb = static_cast<unsigned char>(*b);
-    if (ca >= 'A' && ca <= 'Z')
-      ca = static_cast<unsigned char>(ca - 'A' + 'a');
-    if (cb >= 'A' && cb <= 'Z')
-      cb = static_cast<unsigned char>(cb - 'A' + 'a');
-    if (ca != cb)
-      return false;
-    if (ca == '\0')
-      return true;
-  }
-}
-
-// Looks in `folder` for an entry whose name matches `leaf` without regard to
-// case, and writes the first such name in byte order into `found`, so that a
-// folder holding both spellings always gives the same answer.
-bool find_leaf_ignoring_case(const char *folder, const char *leaf, char *found, size_t size) {
-  std::error_code error;
-  std::filesystem::directory_iterator it(folder, error);
-  bool have = false;
-  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    const std::string entry = it->path().filename().string();
-    if (!equal_ignoring_case(entry.c_str(), leaf) || entry.size() >= size)
-      continue;
-    if (!have || std::strcmp(entry.c_str(), found) < 0) {
-      std::memcpy(found, entry.c_str(), entry.size() + 1);
-      have = true;
-    }
-  }
-  return have;
-}
-
-} // namespace
 
 std::FILE *open_input_file(const char *name) {
   char native[kNameSize];
-  const size_t length = std::strlen(name);
-  if (length >= kNameSize)
-    return nullptr;
-  std::memcpy(native, name, length + 1);
   size_t leaf_start = 0;
-  for (size_t i = 0; i < length; ++i) {
-    if (native[i] == '\\' && dbcs_char_kind(name, static_cast<unsigned>(i)) != 2)
-      native[i] = '/';
-    if (native[i] == '/')
-      leaf_start = i + 1;
-  }
-  if (std::FILE *file = std::fopen(native, "rb"))
-    return file;
-
-  char folder[kNameSize];
-  if (leaf_start == 0) {
-    std::memcpy(folder, ".", 2);
-  } else {
-    std::memcpy(folder, native, leaf_start);
-    folder[leaf_start] = '\0';
-  }
-  char leaf[kNameSize];
-  if (!find_leaf_ignoring_case(folder, native + leaf_start, leaf, sizeof leaf))
+  if (!to_native(name, native, sizeof native, &leaf_start))
     return nullptr;
-  if (leaf_start + std::strlen(leaf) >= kNameSize)
+  const NameList *listing = listing_of(native, leaf_start);
+  // A folder that cannot be listed may still let a file of the exact name open.
+  if (listing == nullptr)
+    return std::fopen(native, "rb");
+  const FolderEntry *entry = listing->find(native + leaf_start);
+  if (entry == nullptr || leaf_start + entry->name.size() >= sizeof native)
     return nullptr;
-  std::memcpy(native + leaf_start, leaf, std::strlen(leaf) + 1);
+  std::memcpy(native + leaf_start, entry->name.c_str(), entry->name.size() + 1);
   return std::fopen(native, "rb");
+}
+
+InputPathKind input_path_kind(const char *folder) {
+  char native[kNameSize];
+  struct stat info;
+  if (!native_folder_path(folder, native, sizeof native) || stat(native, &info) != 0)
+    return InputPathKind::kNothing;
+  if (S_ISDIR(info.st_mode))
+    return InputPathKind::kFolder;
+  if (S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))
+    return InputPathKind::kFileOrDevice;
+  return InputPathKind::kNothing;
+}
+
+bool find_input_entry(const char *folder, const char *leaf, bool want_folder, char *found,
+                      size_t size) {
+  char native[kNameSize];
+  size_t leaf_start = 0;
+  if (!to_native(folder, native, sizeof native, &leaf_start))
+    return false;
+  const NameList *listing = listing_of(native, leaf_start);
+  const FolderEntry *entry = nullptr;
+  if (listing != nullptr)
+    entry = want_folder ? listing->find_folder(leaf) : listing->find(leaf);
+  return entry != nullptr && copy_name(entry->name.c_str(), found, size);
 }
 
 #endif

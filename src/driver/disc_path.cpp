@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: MIT
+// Which of its three forms the <Path> argument takes: a folder of the disc, the folder above it, or
+// an image.
+#include "driver/disc_path.h"
+
+#include "driver/driver.h"
+#include "platform/console.h"
+#include "platform/disc_file.h"
+#include "platform/input_file.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr char kControlFile[] = "VIDEO_TS.IFO";
+
+int path_too_long() {
+  console_write_text("Path too long.\n");
+  return kExitNothingDumped;
+}
+
+// A folder without VIDEO_TS.IFO whose VIDEO_TS subfolder holds it: the path
+// becomes the subfolder's, spelt as the folder lists it, so that names print
+// as they would had the user named it (rip/ gives rip/VIDEO_TS\). A subfolder
+// that would make the path too long is refused before it is looked into.
+int look_into_subfolder(const char *path, char *normalized) {
+  char found[kPathBufferSize];
+  if (find_input_entry(normalized, kControlFile, false, found, sizeof found))
+    return kDiscSelected;
+  if (!find_input_entry(normalized, "VIDEO_TS", true, found, sizeof found))
+    return kDiscSelected;
+  const size_t length = std::strlen(path);
+  const bool ends_in_separator =
+      normalized_path_length(path) == length || (length > 0 && path[length - 1] == '/');
+  char subfolder[2 * kPathBufferSize];
+  std::strcpy(subfolder, ends_in_separator ? path : normalized);
+  std::strcat(subfolder, found);
+  std::strcat(subfolder, "\\");
+  if (std::strlen(subfolder) > kMaxNormalizedPathLength)
+    return path_too_long();
+  if (find_input_entry(subfolder, kControlFile, false, found, sizeof found))
+    std::strcpy(normalized, subfolder);
+  return kDiscSelected;
+}
+
+#ifdef NAVLIST_HAVE_UDFREAD
+int open_image(const char *path, const char *normalized) {
+  const ImageOpenResult image = use_disc_image(normalized);
+  switch (image.status) {
+  case ImageStatus::kOpened:
+    return kDiscSelected;
+  case ImageStatus::kCannotRead:
+    console_printf("Cannot read %s: %s.\n", path, std::strerror(image.error));
+    break;
+  case ImageStatus::kNotUdf:
+    console_printf("%s is not a UDF disc image, or it is cut short.\n", path);
+    break;
+  case ImageStatus::kNoVideoTs:
+    console_printf("%s holds no VIDEO_TS folder.\n", path);
+    break;
+  case ImageStatus::kUnreadable:
+    console_printf("%s is cut short or damaged: %s cannot be read.\n", path, image.entry);
+    break;
+  case ImageStatus::kCutShort:
+    console_printf("%s is cut short: %s ends past the end of the image.\n", path, image.entry);
+    break;
+  }
+  return kExitInputProblem;
+}
+#else
+int open_image(const char *path, const char *) {
+  console_printf("%s is not a folder, and this build of navlist reads no disc images: mount the "
+                 "image and name its drive.\n",
+                 path);
+  return kExitInputProblem;
+}
+#endif
+
+} // namespace
+
+int select_disc(const char *path, char *normalized) {
+  use_disc_folders();
+  if (normalized_path_length(path) > kMaxNormalizedPathLength)
+    return path_too_long();
+  std::strcpy(normalized, path);
+  normalize_path(normalized);
+  switch (input_path_kind(normalized)) {
+  case InputPathKind::kFileOrDevice:
+    return open_image(path, normalized);
+  case InputPathKind::kFolder:
+    return look_into_subfolder(path, normalized);
+  case InputPathKind::kNothing:
+    break;
+  }
+  return kDiscSelected;
+}

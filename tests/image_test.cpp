@@ -1,0 +1,306 @@
+// SPDX-License-Identifier: MIT
+// Discs read from a UDF image and from the folder above VIDEO_TS: their reports equal the folder's;
+// bad images print one line.
+#include "harness.h"
+
+#include "fixture.h"
+#include "menuvob/menu_vob_scan.h"
+#include "platform/disc_file.h"
+#include "platform/name_list.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBanner = "*** NAVLIST Ver 1.00 ***\n";
+const char *const kSamples[] = {"plain", "vmgm_menu", "vtsm_menus", "many_buttons"};
+
+// Each run leaves the disc it chose behind; the next test starts from folders.
+RunResult run(const std::vector<std::string> &args, const fs::path &cwd) {
+  RunResult result = run_navlist(args, cwd);
+  use_disc_folders();
+  return result;
+}
+
+// Copies a sample disc's VIDEO_TS into `root` as `folder`, each file name
+// passed through `rename`.
+void copy_sample(
+    const std::string &disc, const fs::path &root, const std::string &folder,
+    std::string (*rename)(std::string) = [](std::string n) { return n; }) {
+  fs::create_directories(root / folder);
+  for (const auto &entry : fs::directory_iterator(sample_disc(disc)))
+    fs::copy_file(entry.path(), root / folder / rename(entry.path().filename().string()));
+}
+
+#ifdef NAVLIST_HAVE_UDFREAD
+
+std::string lower(std::string name) {
+  std::transform(name.begin(), name.end(), name.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return name;
+}
+
+bool have_genisoimage() {
+  return std::string(NAVLIST_GENISOIMAGE).find('/') != std::string::npos;
+}
+
+// Writes the UDF image of the folder `root` (which holds VIDEO_TS) to `image`;
+// `dvd_video` lays it out as a DVD-Video disc.
+void make_image(const fs::path &root, const fs::path &image, bool dvd_video = true) {
+  const std::string command = std::string(NAVLIST_GENISOIMAGE) + " -quiet -udf " +
+                              (dvd_video ? "-dvd-video " : "") + "-o '" + image.string() + "' '" +
+                              root.string() + "' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+#define REQUIRE_GENISOIMAGE()                                                                      \
+  if (!have_genisoimage())                                                                         \
+  GTEST_SKIP() << "genisoimage is not installed"
+
+TEST(DiscImage, SampleDiscsReportAsTheirFolders) {
+  REQUIRE_GENISOIMAGE();
+  for (const std::string disc : kSamples) {
+    TempDir dir;
+    make_image(sample_disc(disc).parent_path(), dir.path() / "disc.iso");
+    const RunResult result = run({"disc.iso"}, dir.path());
+    EXPECT_EQ(result.status, disc == "plain" ? 1 : 0) << disc;
+    expect_golden(result.output, "full_" + disc + ".txt");
+  }
+}
+
+// Names inside the image are matched ignoring case, the VIDEO_TS folder's
+// as well as its files'; messages spell the names as the program builds them.
+TEST(DiscImage, NamesInsideTheImageIgnoreCase) {
+  REQUIRE_GENISOIMAGE();
+  for (const auto &[missing, ending] :
+       {std::pair{"", ""}, std::pair{"vts_01_0.ifo", "m.iso\\VTS_01_0.IFO not found.\n"}}) {
+    TempDir dir;
+    copy_sample("vmgm_menu", dir.path() / "root", "video_ts", lower);
+    fs::resize_file(dir.path() / "root" / "video_ts" / "vts_01_1.vob", 0); // never read
+    if (*missing)
+      fs::remove(dir.path() / "root" / "video_ts" / missing);
+    make_image(dir.path() / "root", dir.path() / "m.iso", false);
+    const RunResult result = run({"-I", "m.iso"}, dir.path());
+    EXPECT_EQ(result.status, *ending ? 1 : 0);
+    if (*ending)
+      EXPECT_TRUE(result.output.ends_with(ending)) << result.output;
+    else
+      expect_golden(result.output, "ifo_vmgm_menu.txt");
+  }
+}
+
+// An image cut at every block and inside every block: each cut that loses
+// bytes of a file or of the file system prints one line and exits with 1;
+// only cuts past the last file (into the padding behind it) read as whole.
+TEST(DiscImage, EveryCutPrintsOneLineUntilTheFilesAreWhole) {
+  REQUIRE_GENISOIMAGE();
+  static const std::regex message(
+      R"(cut\.iso (is not a UDF disc image, or it is cut short|is cut short or damaged: VIDEO_TS)"
+      R"((\\[A-Z0-9_]+\.[A-Z]+)? cannot be read|is cut short: VIDEO_TS\\[A-Z0-9_]+\.[A-Z]+ ends)"
+      R"( past the end of the image)\.\n)");
+  TempDir dir;
+  const fs::path image = dir.path() / "cut.iso";
+  make_image(sample_disc("vmgm_menu").parent_path(), image);
+  const RunResult whole = run({"cut.iso"}, dir.path());
+  // Where the last file's bytes end in the image (a backup file repeats its
+  // control file, so each is found from the end).
+  const std::string bytes = read_text_file(image);
+  size_t files_end = 0;
+  for (const auto &entry : fs::directory_iterator(sample_disc("vmgm_menu"))) {
+    const std::string content = read_text_file(entry.path());
+    files_end = std::max(files_end, bytes.rfind(content) + content.size());
+  }
+  std::set<std::string> kinds; // each message with its file name left out
+  for (size_t length = bytes.size(); length-- > 0;) {
+    if (length % 2048 != 0 && length % 2048 != 1000)
+      continue;
+    fs::resize_file(image, length);
+    const RunResult result = run({"cut.iso"}, dir.path());
+    ASSERT_EQ(result.output == whole.output, length >= files_end) << length;
+    if (length >= files_end)
+      continue;
+    std::smatch m;
+    const std::string line = result.output.substr(kBanner.size());
+    ASSERT_TRUE(result.output.starts_with(kBanner) && std::regex_match(line, m, message))
+        << length << "\n"
+        << result.output;
+    ASSERT_EQ(result.status, 1) << length;
+    kinds.insert(std::regex_replace(m.str(1), std::regex(R"(\\[A-Z0-9_.]+)"), "\\"));
+  }
+  // Cuts inside the volume descriptors, inside VIDEO_TS's directory, inside a
+  // file entry and inside a file's data.
+  EXPECT_EQ(kinds.size(), 4u);
+}
+
+TEST(DiscImage, FilesThatAreNoImagePrintOneLine) {
+  REQUIRE_GENISOIMAGE();
+  TempDir dir;
+  fs::create_directories(dir.path() / "no_video_ts" / "AUDIO_TS");
+  make_image(dir.path() / "no_video_ts", dir.path() / "audio.iso", false);
+  fixture::write_file(dir.path() / "text.txt", {'n', 'o', 't', '\n'});
+  fixture::write_file(dir.path() / "zeros.bin", fixture::Bytes(1 << 20));
+  fixture::write_file(dir.path() / "empty", {});
+  fs::copy_file(sample_disc("vmgm_menu") / "VIDEO_TS.VOB", dir.path() / "menu.mpg");
+  const std::string not_udf = " is not a UDF disc image, or it is cut short.\n";
+  for (const auto &[name, message] :
+       {std::pair{"text.txt", not_udf}, std::pair{"zeros.bin", not_udf},
+        std::pair{"empty", not_udf}, std::pair{"menu.mpg", not_udf},
+        std::pair{"audio.iso", std::string(" holds no VIDEO_TS folder.\n")}}) {
+    const RunResult result = run({name}, dir.path());
+    EXPECT_EQ(result.output, kBanner + name + message);
+    EXPECT_EQ(result.status, 1) << name;
+  }
+}
+
+// A file that the image stops giving while it is read (a disc with a bad
+// sector, or here an image cut after it was opened) is reported at that
+// point, and the dump goes on with what was read.
+TEST(DiscImage, ReadFailureIsReportedOnce) {
+  REQUIRE_GENISOIMAGE();
+  TempDir dir;
+  const fs::path image = dir.path() / "v.iso";
+  make_image(sample_disc("vmgm_menu").parent_path(), image);
+  const std::string prefix = image.string() + "\\";
+  ASSERT_EQ(use_disc_image(prefix.c_str()).status, ImageStatus::kOpened);
+  DiscFile *vob = open_disc_file((prefix + "VIDEO_TS.VOB").c_str());
+  ASSERT_NE(vob, nullptr);
+  fs::resize_file(image, 0);
+  int result = -1;
+  const std::string output = capture_output([&] { result = scan_menu_vob(vob); });
+  close_disc_file(vob);
+  EXPECT_EQ(output, prefix + "VIDEO_TS.VOB cannot be read to its end.\n  ----\n");
+  EXPECT_TRUE(disc_read_failure_reported());
+  use_disc_folders();
+  EXPECT_FALSE(disc_read_failure_reported());
+}
+
+#else
+
+TEST(DiscImage, BuildWithoutImagesSaysSo) {
+  TempDir dir;
+  fixture::write_file(dir.path() / "movie.iso", fixture::Bytes(4096));
+  const RunResult result = run({"movie.iso"}, dir.path());
+  EXPECT_EQ(result.output, kBanner + "movie.iso is not a folder, and this build of navlist reads "
+                                     "no disc images: mount the image and name its drive.\n");
+  EXPECT_EQ(result.status, 1);
+}
+
+#endif
+
+// The folder above VIDEO_TS: the subfolder is used as if the user had named
+// it, so names and messages include it.
+TEST(ParentFolder, UsesTheVideoTsSubfolder) {
+  const std::string golden = read_text_file(fs::path(NAVLIST_GOLDEN_DIR) / "ifo_vmgm_menu.txt");
+  const struct {
+    const char *subfolder; // holds vmgm_menu's files
+    const char *remove;    // from rip/subfolder, or "", or ../VIDEO_TS.IFO to add to rip, or "@"
+    const char *argument;
+    std::string ending; // of the report, which exits with 1; "" for the golden report
+  } rows[] = {
+      {"VIDEO_TS", "", "rip", ""},
+      {"video_ts", "", "rip/", ""},
+      {"VIDEO_TS", "", "rip\\", ""},
+      {"VIDEO_TS", "VTS_01_0.IFO", "rip", "rip\\VIDEO_TS\\VTS_01_0.IFO not found.\n"},
+      {"Video_TS", "VTS_01_0.IFO", "rip/", "rip/Video_TS\\VTS_01_0.IFO not found.\n"},
+      {"VIDEO_TS", "VIDEO_TS.IFO", "rip", "rip\\VIDEO_TS.IFO not found.\n"},
+      {"VIDEO_TS", "../VIDEO_TS.IFO", "rip", "rip\\VIDEO_TS.IFO is invalid format.\n"},
+#ifndef _WIN32
+      {"VIDEO_TS", "@", "rip", ""}, // VIDEO_TS is a link to the sample's folder
+#endif
+  };
+  for (const auto &row : rows) {
+    TempDir dir;
+    if (*row.remove == '@') {
+      fs::create_directories(dir.path() / "rip");
+      fs::create_directory_symlink(sample_disc("vmgm_menu"), dir.path() / "rip" / row.subfolder);
+    } else {
+      copy_sample("vmgm_menu", dir.path() / "rip", row.subfolder);
+    }
+    if (std::string(row.remove).starts_with(".."))
+      fixture::write_file(dir.path() / "rip" / "VIDEO_TS.IFO", fixture::Bytes(10));
+    else if (*row.remove != '\0' && *row.remove != '@')
+      fs::remove(dir.path() / "rip" / row.subfolder / row.remove);
+    const RunResult result = run({"-I", row.argument}, dir.path());
+    EXPECT_EQ(result.status, row.ending.empty() ? 0 : 1) << row.argument << " " << row.subfolder;
+    if (row.ending.empty())
+      EXPECT_EQ(result.output, golden) << row.argument << " " << row.subfolder;
+    else
+      EXPECT_TRUE(result.output.ends_with(row.ending)) << result.output;
+  }
+}
+
+// "Path too long." applies to the path with the subfolder added.
+TEST(ParentFolder, PathTooLongCountsTheSubfolder) {
+  for (const auto &[length, fits] : {std::pair{237u, true}, std::pair{238u, false}}) {
+    TempDir dir;
+    const std::string parent(length, 'x'); // + \VIDEO_TS\ makes length + 10
+    copy_sample("plain", dir.path() / parent, "VIDEO_TS");
+    const RunResult result = run({"-I", parent}, dir.path());
+    EXPECT_EQ(result.status, fits ? 0 : 2) << length;
+    EXPECT_TRUE(result.output.starts_with(kBanner + (fits ? "\n===" : "Path too long.\n")));
+  }
+}
+
+TEST(NameLookup, ExactNameElseFirstInByteOrderIgnoringCase) {
+  const struct {
+    const char *names;  // separated by spaces; a trailing '/' marks a folder
+    const char *wanted; // a trailing '/': among the folders only
+    const char *found;  // "" for none
+  } rows[] = {
+      {"video_ts.ifo VIDEO_TS.IFO Video_TS.IFO", "VIDEO_TS.IFO", "VIDEO_TS.IFO"},
+      {"video_ts.ifo Video_TS.IFO", "VIDEO_TS.IFO", "Video_TS.IFO"},
+      {"video_ts.ifo Video_TS.IFO", "video_ts.ifo", "video_ts.ifo"},
+      {"VIDEO_TS.IF VIDEO_TS.IFOX VIDEO_TS_IFO", "VIDEO_TS.IFO", ""},
+      {"VIDEO_TS video_ts/", "VIDEO_TS/", "video_ts"},
+      {"VIDEO_TS video_ts/", "VIDEO_TS", "VIDEO_TS"},
+      {"VIDEO_TS/ AUDIO_TS/", "video_ts/", "VIDEO_TS"},
+      {"\xE9t\xE9", "\xC9T\xC9", ""}, // ASCII case only
+  };
+  for (const auto &row : rows) {
+    NameList list;
+    std::istringstream names(row.names);
+    for (std::string name; names >> name;)
+      list.add(name.ends_with("/") ? name.substr(0, name.size() - 1) : name, name.ends_with("/"));
+    list.finish();
+    std::string wanted = row.wanted;
+    const FolderEntry *entry = wanted.ends_with("/")
+                                   ? list.find_folder(wanted.substr(0, wanted.size() - 1).c_str())
+                                   : list.find(wanted.c_str());
+    EXPECT_EQ(entry == nullptr ? "" : entry->name, row.found) << row.wanted;
+  }
+}
+
+#ifndef _WIN32
+// A folder is listed once per run: a file that appears later in the run is
+// not seen, and the next run lists the folder again.
+TEST(NameLookup, FolderListingIsReadOncePerRun) {
+  TempDir dir;
+  const std::string folder = (dir.path() / "VIDEO_TS").string() + "\\";
+  auto opens = [&](const char *name) {
+    DiscFile *file = open_disc_file((folder + name).c_str());
+    if (file != nullptr)
+      close_disc_file(file);
+    return file != nullptr;
+  };
+  fixture::write_file(dir.path() / "VIDEO_TS" / "video_ts.ifo", {1});
+  use_disc_folders();
+  EXPECT_TRUE(opens("VIDEO_TS.IFO"));
+  fixture::write_file(dir.path() / "VIDEO_TS" / "vts_01_0.ifo", {1});
+  EXPECT_FALSE(opens("VTS_01_0.IFO"));
+  use_disc_folders();
+  EXPECT_TRUE(opens("VTS_01_0.IFO"));
+}
+#endif
+
+} // namespace
