@@ -156,13 +156,18 @@ Ifo build_vts(const Vts &vts) {
   return ifo;
 }
 
-Bytes nav_pack_with_count(const std::vector<Command> &buttons, uint8_t count) {
+Bytes video_pack() {
   Bytes pack(kSector);
-  const uint8_t pack_start[] = {0x00, 0x00, 0x01, 0xBA};
-  const uint8_t system_header[] = {0x00, 0x00, 0x01, 0xBB};
-  std::memcpy(pack.data(), pack_start, 4);
-  std::memcpy(pack.data() + 14, system_header, 4);
-  pack[158] = count;
+  const uint8_t start_codes[] = {0x00, 0x00, 0x01, 0xBA, 0x00, 0x00, 0x01, 0xE0};
+  std::memcpy(pack.data(), start_codes, 4);
+  std::memcpy(pack.data() + 14, start_codes + 4, 4);
+  return pack;
+}
+
+Bytes nav_pack(const std::vector<Command> &buttons, std::optional<uint8_t> count) {
+  Bytes pack = video_pack();
+  pack[17] = 0xBB; // a system header where a video pack has its video stream
+  pack[158] = count.value_or(static_cast<uint8_t>(buttons.size()));
   for (size_t i = 0; i < buttons.size(); ++i) {
     const size_t at = 197 + 18 * i;
     if (at + 8 > pack.size())
@@ -172,22 +177,11 @@ Bytes nav_pack_with_count(const std::vector<Command> &buttons, uint8_t count) {
   return pack;
 }
 
-Bytes nav_pack(const std::vector<Command> &buttons) {
-  return nav_pack_with_count(buttons, static_cast<uint8_t>(buttons.size()));
-}
-
-Bytes video_pack() {
-  Bytes pack(kSector);
-  const uint8_t pack_start[] = {0x00, 0x00, 0x01, 0xBA};
-  const uint8_t video_start[] = {0x00, 0x00, 0x01, 0xE0};
-  std::memcpy(pack.data(), pack_start, 4);
-  std::memcpy(pack.data() + 14, video_start, 4);
-  return pack;
-}
-
-void append_pack(Bytes &vob, const Bytes &pack, size_t times) {
-  for (size_t i = 0; i < times; ++i)
-    vob.insert(vob.end(), pack.begin(), pack.end());
+Bytes join_packs(const std::vector<Bytes> &packs) {
+  Bytes vob;
+  for (const Bytes &p : packs)
+    vob.insert(vob.end(), p.begin(), p.end());
+  return vob;
 }
 
 void put_be16(Bytes &bytes, size_t offset, uint16_t value) {

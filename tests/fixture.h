@@ -86,12 +86,12 @@ struct Ifo {
 Ifo build_vmg(const Vmg &vmg);
 Ifo build_vts(const Vts &vts);
 
-// Menu VOB packs, 2048 bytes each.
-Bytes nav_pack(const std::vector<Command> &buttons);
-// A NAV pack whose button count byte says `count` whatever the table holds.
-Bytes nav_pack_with_count(const std::vector<Command> &buttons, uint8_t count);
+// Menu VOB packs, 2048 bytes each. A NAV pack's button count byte says
+// `count` when given, whatever the table holds.
+Bytes nav_pack(const std::vector<Command> &buttons, std::optional<uint8_t> count = {});
 Bytes video_pack();
-void append_pack(Bytes &vob, const Bytes &pack, size_t times = 1);
+// The packs one after the other, as a VOB file.
+Bytes join_packs(const std::vector<Bytes> &packs);
 
 void put_be16(Bytes &bytes, size_t offset, uint16_t value);
 void put_be32(Bytes &bytes, size_t offset, uint32_t value);

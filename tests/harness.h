@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using Args = std::vector<std::string>;
+
 struct RunResult {
   int status;
   std::string output;
@@ -41,7 +43,7 @@ std::filesystem::path sample_disc(const std::string &name);
 // file is rewritten instead: review every line of it before committing.
 void expect_golden(const std::string &actual, const std::string &name);
 
-std::string read_text_file(const std::filesystem::path &path);
+std::string read_file(const std::filesystem::path &path);
 
 // A folder VIDEO_TS inside a fresh temporary folder. run() lists it from the
 // temporary folder, so that file names print as VIDEO_TS\NAME.
@@ -60,8 +62,14 @@ private:
   TempDir dir_;
 };
 
-// The marker for what lies outside the bytes read: "(out of range: WHAT at 0xOFFSET)".
-std::string marker(const std::string &indent, const std::string &what, uint64_t offset);
-// A -I listing line: "    NNN[OOOOOO]:[" and then `raw_and_text`.
-std::string listing(unsigned number, uint64_t offset, const std::string &raw_and_text);
-std::vector<std::string> split_lines(const std::string &text);
+// A golden book: the reports of many small discs in one golden file, each
+// under the line "=== <label>: exit <status>".
+struct BookCase {
+  const char *label;
+  // Lays out the disc and returns the options to run it with.
+  std::function<std::vector<std::string>(const Disc &)> lay_out;
+};
+// Discs laid out by Disc::put_files, one for each of `names`, which is also the label.
+std::vector<BookCase> files_cases(std::initializer_list<const char *> names, const Args &args);
+void expect_golden_book(const std::vector<BookCase> &cases, const std::string &name);
+std::string book_entry(const std::string &label, const RunResult &result);
