@@ -1,9 +1,11 @@
 // Test fixture builder: writes DVD-Video control files and menu VOBs from a compact description.
 //
-// A description names only what a test cares about; the builder lays the
-// structures out the way authoring tools do (header sector, first-play chain
-// at 0x400, each table from a fresh sector) and returns the bytes together
-// with where it put each table, so a test can then break any field by hand.
+// A description names only what a test cares about; the builder lays the structures out the
+// way authoring tools do, so that a test knows where each one lies: the header sector, the
+// first-play chain at 0x400, each table from a fresh sector in the order title table (0x800
+// when present), menu table; a chain's command table right after its fixed 0xEC bytes, then
+// its cell table; the file padded to whole sectors, at least 4096 bytes. A test then breaks
+// any field with a Patch.
 #pragma once
 
 #include <array>
@@ -60,31 +62,24 @@ struct Vmg {
   std::optional<std::vector<Title>> titles = std::vector<Title>{}; // nullopt: sector 0
   std::optional<Pgc> first_play = {};                              // nullopt: offset 0
   std::optional<MenuTable> menus = {};                             // nullopt: sector 0
-  size_t min_size = 4096;
 };
 
 struct Vts {
   std::optional<std::vector<Pgc>> titles = {}; // VTS_PGCIT; nullopt: sector 0
   std::optional<MenuTable> menus = {};         // VTSM_PGCI_UT; nullopt: sector 0
-  size_t min_size = 4096;
 };
 
-// Where the builder put things: byte offsets in the file.
-struct Layout {
-  uint32_t first_play = 0;      // first-play PGC
-  uint32_t title_table = 0;     // TT_SRPT
-  uint32_t menu_table = 0;      // VMGM_PGCI_UT or VTSM_PGCI_UT
-  uint32_t title_pgc_table = 0; // VTS_PGCIT
-  std::vector<uint32_t> pgcs;   // every PGC in the order written
-};
+Bytes build_vmg(const Vmg &vmg);
+Bytes build_vts(const Vts &vts);
 
-struct Ifo {
-  Bytes bytes;
-  Layout layout;
+// A change to a built file: the `width` bytes (1, 2 or 4) at `at` set to `value`, most
+// significant first. Width 0 cuts or extends the file to `at` bytes.
+struct Patch {
+  size_t at;
+  unsigned width;
+  uint32_t value = 0;
 };
-
-Ifo build_vmg(const Vmg &vmg);
-Ifo build_vts(const Vts &vts);
+Bytes patched(Bytes bytes, const std::vector<Patch> &patches);
 
 // Menu VOB packs, 2048 bytes each. A NAV pack's button count byte says
 // `count` when given, whatever the table holds.
@@ -92,11 +87,6 @@ Bytes nav_pack(const std::vector<Command> &buttons, std::optional<uint8_t> count
 Bytes video_pack();
 // The packs one after the other, as a VOB file.
 Bytes join_packs(const std::vector<Bytes> &packs);
-
-void put_be16(Bytes &bytes, size_t offset, uint16_t value);
-void put_be32(Bytes &bytes, size_t offset, uint32_t value);
-uint16_t be16(const Bytes &bytes, size_t offset);
-uint32_t be32(const Bytes &bytes, size_t offset);
 
 void write_file(const std::filesystem::path &path, const Bytes &bytes);
 

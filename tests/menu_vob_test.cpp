@@ -60,14 +60,11 @@ BookCase vts_vob(const char *label, const Bytes &ifo, const Bytes &vob) {
           }};
 }
 
-// The title set's menu table (one cell, at pack 0) moved to start in `sector`.
+// The title set's menu table (one cell, at pack 0) moved from 0x800 to start in `sector`.
 Bytes menu_table_in_sector(uint32_t sector) {
-  const Ifo vts = build_vts({.menus = MenuTable{{{"en", 0x80, {cells_at({0})}}}}});
-  Bytes b(sector * 2048);
-  std::copy(vts.bytes.begin(), vts.bytes.begin() + vts.layout.menu_table, b.begin());
-  b.insert(b.end(), vts.bytes.begin() + vts.layout.menu_table, vts.bytes.end());
-  put_be32(b, 0xD0, sector);
-  return b;
+  Bytes b = build_vts({.menus = MenuTable{{{"en", 0x80, {cells_at({0})}}}}});
+  b.insert(b.begin() + 0x800, (sector - 1) * 2048, 0);
+  return patched(b, {{0xD0, 4, sector}});
 }
 
 // Two language units of 300 chains of 255 cells (153000 cells), all at sector 1000 but the
@@ -79,31 +76,23 @@ Bytes more_cells_than_the_index_holds() {
   second[214].cells[1].first_vobu_sector = 1;
   second[214].cells[2].first_vobu_sector = 2;
   return build_vts(
-             {.menus = MenuTable{{{"en", 0, std::vector<Pgc>(300, full)}, {"fr", 0, second}}}})
-      .bytes;
+      {.menus = MenuTable{{{"en", 0, std::vector<Pgc>(300, full)}, {"fr", 0, second}}}});
 }
 
 // Language units that all share one unit of 65535 pointers to a chain without cells, then one
 // unit whose only chain has a cell at sector 7: that cell is indexed only while the empty units
 // cost fewer than 2^24 pointer visits (256 units of 65535 is just under, 257 just over).
-Bytes pointer_walk(size_t empty_units) {
-  const size_t table = 2048, shared = table + 8 + 8 * (empty_units + 1);
-  const size_t empty_pgc = shared + 8 + 8 * 65535, last = empty_pgc + 0xEC, pgc = last + 16;
-  Bytes ifo(pgc + 0xEC + 24);
-  put_be32(ifo, 0xD0, 1);
-  put_be16(ifo, table, static_cast<uint16_t>(empty_units + 1));
-  for (size_t i = 0; i <= empty_units; ++i)
-    put_be32(ifo, table + 12 + 8 * i,
-             static_cast<uint32_t>((i < empty_units ? shared : last) - table));
-  put_be16(ifo, shared, 65535);
-  for (size_t j = 0; j < 65535; ++j)
-    put_be32(ifo, shared + 12 + 8 * j, static_cast<uint32_t>(empty_pgc - shared));
-  put_be16(ifo, last, 1);
-  put_be32(ifo, last + 12, 16);
-  ifo[pgc + 3] = 1;
-  put_be16(ifo, pgc + 0xE8, 0xEC);
-  put_be32(ifo, pgc + 0xEC + 8, 7);
-  return ifo;
+Bytes pointer_walk(uint32_t empty_units) {
+  const uint32_t table = 2048, shared = table + 8 + 8 * (empty_units + 1);
+  const uint32_t empty_pgc = shared + 8 + 8 * 65535, last = empty_pgc + 0xEC, pgc = last + 16;
+  std::vector<Patch> p = {{pgc + 0xEC + 24, 0}, {0xD0, 4, 1},          {table, 2, empty_units + 1},
+                          {shared, 2, 65535},   {last, 2, 1},          {last + 12, 4, 16},
+                          {pgc + 3, 1, 1},      {pgc + 0xE8, 2, 0xEC}, {pgc + 0xEC + 8, 4, 7}};
+  for (uint32_t i = 0; i <= empty_units; ++i)
+    p.push_back({table + 12 + 8 * i, 4, (i < empty_units ? shared : last) - table});
+  for (uint32_t j = 0; j < 65535; ++j)
+    p.push_back({shared + 12 + 8 * j, 4, empty_pgc - shared});
+  return patched({}, p);
 }
 
 // Video packs, with `navs` in place and then the first `tail` bytes of one more NAV pack: VOBs
@@ -140,17 +129,14 @@ TEST(MenuVob, ButtonReports) {
   full.push_back(nav_pack(jumps(3000, 40)));
   const Bytes G = nav_pack(jumps(1, 2)), H = nav_pack({jump(7)});
   full.insert(full.end(), {G, G, H, H, nav_pack({jump(8)})});
-  // en: chains with cells at 1, 2, 3; fr: 4; de: 5.
-  const Ifo base =
+  // en: chains with cells at 1, 2, 3; fr: 4; de: 5. The menu table at 0x800, en at 0x820
+  // with its chains at 0x840, 0x94C and 0xA58, each 0x10C bytes; the file is 4096 bytes.
+  const Bytes base =
       build_vts({.menus = MenuTable{{{"en", 0, {cells_at({1}), cells_at({2}), cells_at({3})}},
                                      {"fr", 0, {cells_at({4})}},
                                      {"de", 0, {cells_at({5})}}}}});
-  const size_t table = base.layout.menu_table, en = table + be32(base.bytes, table + 12);
-  const std::vector<uint32_t> pgcs = base.layout.pgcs;
-  const auto damaged = [&](const char *label, std::function<void(Bytes &)> damage) {
-    Bytes ifo = base.bytes;
-    damage(ifo);
-    return vts_vob(label, ifo, distinct_packs(6));
+  const auto damaged = [&](const char *label, const std::vector<Patch> &patches) {
+    return vts_vob(label, patched(base, patches), distinct_packs(6));
   };
   std::vector<BookCase> cases = files_cases(
       {"VIDEO_TS.IFO VTS_01_0.IFO VTS_01_0.VOB",
@@ -183,11 +169,11 @@ TEST(MenuVob, ButtonReports) {
            [&](const Disc &d) {
              const MenuTable vmg_menus{{{"en", 0x80, {cells_at({0, 2}), cells_at({9, 3})}}}};
              const MenuTable vts_menus{{{"en", 0x80, {cells_at({4}), cells_at({0})}}}};
-             d.put("VIDEO_TS.IFO", build_vmg({.menus = vmg_menus}).bytes);
+             d.put("VIDEO_TS.IFO", build_vmg({.menus = vmg_menus}));
              d.put("VIDEO_TS.VOB", join_packs({A, A, A, B}));
              d.put_files("VTS_01_0.IFO"); // no menu table
              d.put("VTS_01_0.VOB", A);
-             d.put("VTS_02_0.IFO", build_vts({.menus = vts_menus}).bytes);
+             d.put("VTS_02_0.IFO", build_vts({.menus = vts_menus}));
              d.put("VTS_02_0.VOB", A);
              return Args{"-V"};
            }},
@@ -195,36 +181,19 @@ TEST(MenuVob, ButtonReports) {
           vts_vob(
               "cells in walk order",
               build_vts({.menus = MenuTable{{{"en", 0, {cells_at({10, 0, 12}), cells_at({20, 7})}},
-                                             {"fr", 0, {cells_at({}), cells_at({7, 10, 15})}}}}})
-                  .bytes,
+                                             {"fr", 0, {cells_at({}), cells_at({7, 10, 15})}}}}}),
               distinct_packs(21)),
-          damaged("whole", [](Bytes &) {}),
-          damaged("language unit 2 far past the end",
-                  [&](Bytes &b) { put_be32(b, table + 20, 0xFFFFFF00); }),
+          damaged("whole", {}),
+          damaged("language unit 2 far past the end", {{0x814, 4, 0xFFFFFF00}}),
           damaged("language unit 2 in the last 16 bytes, its pointers cut",
-                  [&](Bytes &b) {
-                    put_be32(b, table + 20, static_cast<uint32_t>(b.size() - 16 - table));
-                    put_be16(b, b.size() - 16, 5);
-                  }),
-          damaged("chain 2 of language unit 1 past the end",
-                  [&](Bytes &b) { put_be32(b, en + 20, static_cast<uint32_t>(b.size())); }),
-          damaged("cell table of chain 3 straddling the end",
-                  [&](Bytes &b) {
-                    put_be16(b, pgcs[2] + 0xE8, static_cast<uint16_t>(b.size() - pgcs[2] - 12));
-                  }),
+                  {{0x814, 4, 0x7F0}, {0xFF0, 2, 5}}),
+          damaged("chain 2 of language unit 1 past the end", {{0x834, 4, 0x1000}}),
+          damaged("cell table of chain 3 straddling the end", {{0xA58 + 0xE8, 2, 0x59C}}),
           damaged("second cell of chain 1 past the cell table",
-                  [&](Bytes &b) {
-                    b[pgcs[0] + 3] = 2;
-                    put_be16(b, pgcs[0] + 0xE8, static_cast<uint16_t>(b.size() - pgcs[0] - 24));
-                  }),
-          damaged("menu table just past the end",
-                  [](Bytes &b) { put_be32(b, 0xD0, static_cast<uint32_t>(b.size() / 2048)); }),
-          damaged("menu table header cut",
-                  [](Bytes &b) {
-                    put_be32(b, 0xD0, static_cast<uint32_t>(b.size() / 2048));
-                    b.resize(b.size() + 4);
-                  }),
-          damaged("menu table sector 0x7FFFFFFF", [](Bytes &b) { put_be32(b, 0xD0, 0x7FFFFFFF); }),
+                  {{0x843, 1, 2}, {0x840 + 0xE8, 2, 0x7A8}}),
+          damaged("menu table just past the end", {{0xD0, 4, 2}}),
+          damaged("menu table header cut", {{0xD0, 4, 2}, {0x1004, 0}}),
+          damaged("menu table sector 0x7FFFFFFF", {{0xD0, 4, 0x7FFFFFFF}}),
           vts_vob("menu table in the last sector of the 8 MiB read", menu_table_in_sector(4095),
                   distinct_packs(1)),
           vts_vob("menu table just past the 8 MiB read", menu_table_in_sector(4096),
