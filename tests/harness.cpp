@@ -21,37 +21,33 @@ namespace {
 // A name under the system's temporary folder that no other test uses.
 fs::path fresh_temp_name(const char *prefix) {
   static std::atomic<unsigned> counter{0};
-  std::random_device seed;
   return fs::temp_directory_path() /
-         (prefix + std::to_string(seed()) + "-" + std::to_string(counter++));
+         (prefix + std::to_string(std::random_device()()) + "-" + std::to_string(counter++));
+}
+
+std::vector<std::string> lines_of(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  return lines;
 }
 
 } // namespace
 
 std::string capture_output(const std::function<void()> &body) {
-  // On Windows tmpfile() makes its file in the root folder of the current
-  // drive, where a user may not write: there the output goes to a named file.
-#ifdef _WIN32
+  // A named file: on Windows tmpfile() makes its file in the drive's root folder, where a user
+  // may not write.
   const fs::path name = fresh_temp_name("navlist-capture-");
-  std::FILE *capture = std::fopen(name.string().c_str(), "w+b");
-#else
-  std::FILE *capture = std::tmpfile();
-#endif
+  std::FILE *capture = std::fopen(name.string().c_str(), "wb");
   if (capture == nullptr)
-    throw std::runtime_error("cannot open a temporary file for the output");
+    throw std::runtime_error("cannot open a file for the output");
   console_set_stream(capture);
   body();
-  console_flush();
   console_set_stream(nullptr);
-  std::string output;
-  std::rewind(capture);
-  char chunk[65536];
-  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, capture)) > 0;)
-    output.append(chunk, got);
   std::fclose(capture);
-#ifdef _WIN32
+  std::string output = read_file(name);
   fs::remove(name);
-#endif
   return output;
 }
 
@@ -110,21 +106,20 @@ std::string book_entry(const std::string &label, const RunResult &result) {
   return "=== " + label + ": exit " + std::to_string(result.status) + "\n" + result.output;
 }
 
-std::vector<BookCase> files_cases(std::initializer_list<const char *> names, const Args &args) {
+std::vector<BookCase> files_cases(std::initializer_list<const char *> names) {
   std::vector<BookCase> cases;
   for (const char *n : names)
-    cases.push_back({n, [=](const Disc &d) {
-                       d.put_files(n);
-                       return args;
-                     }});
+    cases.push_back({n, [=](const Disc &d) { d.put_files(n); }});
   return cases;
 }
 
-void expect_golden_book(const std::vector<BookCase> &cases, const std::string &name) {
+void expect_golden_book(const std::vector<BookCase> &cases, const Args &args,
+                        const std::string &name) {
   std::string book;
   for (const BookCase &c : cases) {
     Disc disc;
-    book += book_entry(c.label, disc.run(c.lay_out(disc)));
+    c.lay_out(disc);
+    book += book_entry(c.label, disc.run(args));
   }
   expect_golden(book, name);
 }
@@ -142,25 +137,18 @@ std::string read_file(const fs::path &path) {
 
 void expect_golden(const std::string &actual, const std::string &name) {
   const fs::path path = fs::path(NAVLIST_GOLDEN_DIR) / name;
-  const char *update = std::getenv("NAVLIST_UPDATE_GOLDEN");
-  if (update != nullptr && std::string(update) == "1") {
+  if (const char *update = std::getenv("NAVLIST_UPDATE_GOLDEN"); update && *update == '1') {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << actual;
     return;
   }
-  ASSERT_TRUE(fs::exists(path)) << "missing golden file " << path;
   const std::string expected = read_file(path);
   if (expected == actual)
     return;
-  std::istringstream want(expected), got(actual);
-  std::string want_line, got_line;
-  for (unsigned line = 1;; ++line) {
-    const bool have_want = static_cast<bool>(std::getline(want, want_line));
-    const bool have_got = static_cast<bool>(std::getline(got, got_line));
-    if (have_want != have_got || want_line != got_line || !have_want) {
-      ADD_FAILURE() << name << " line " << line
-                    << ":\n  expected: " << (have_want ? want_line : "<end of file>")
-                    << "\n  actual:   " << (have_got ? got_line : "<end of file>");
-      return;
-    }
-  }
+  const std::vector<std::string> want = lines_of(expected), got = lines_of(actual);
+  size_t line = 0;
+  while (line < want.size() && line < got.size() && want[line] == got[line])
+    ++line;
+  ADD_FAILURE() << name << " line " << line + 1
+                << ":\n  expected: " << (line < want.size() ? want[line] : "<end of file>")
+                << "\n  actual:   " << (line < got.size() ? got[line] : "<end of file>");
 }

@@ -66,10 +66,12 @@ private:
 // under the line "=== <label>: exit <status>".
 struct BookCase {
   const char *label;
-  // Lays out the disc and returns the options to run it with.
-  std::function<std::vector<std::string>(const Disc &)> lay_out;
+  std::function<void(const Disc &)> lay_out;
 };
-// Discs laid out by Disc::put_files, one for each of `names`, which is also the label.
-std::vector<BookCase> files_cases(std::initializer_list<const char *> names, const Args &args);
-void expect_golden_book(const std::vector<BookCase> &cases, const std::string &name);
+// Lays out each case's disc, lists it with `args` and compares the book with
+// tests/golden/<name> as expect_golden does.
+void expect_golden_book(const std::vector<BookCase> &cases, const Args &args,
+                        const std::string &name);
 std::string book_entry(const std::string &label, const RunResult &result);
+// Discs laid out by Disc::put_files, one for each of `names`, which is also the label.
+std::vector<BookCase> files_cases(std::initializer_list<const char *> names);

@@ -26,9 +26,8 @@ TEST(IfoReport, WhichControlFilesAreDumped) {
                    "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO VTS_04_0.IFO",
                    "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO:4095 VTS_03_0.IFO",
                    "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO:0 VTS_03_0.IFO",
-                   "VIDEO_TS.IFO VTS_01_0.IFO/", "video_ts.ifo vts_01_0.ifo Vts_02_0.Ifo"},
-                  {"-I"}),
-      "ifo_loading.txt");
+                   "VIDEO_TS.IFO VTS_01_0.IFO/", "video_ts.ifo vts_01_0.ifo Vts_02_0.Ifo"}),
+      {"-I"}, "ifo_loading.txt");
 }
 
 // VIDEO_TS.IFO and then VTS_01_0.IFO, ... from `files`, listed with -I.
@@ -36,7 +35,6 @@ BookCase ifo_case(const char *label, const std::vector<Bytes> &files) {
   return {label, [=](const Disc &d) {
             for (size_t n = 0; n < files.size(); ++n)
               d.put(n == 0 ? "VIDEO_TS.IFO" : "VTS_0" + std::to_string(n) + "_0.IFO", files[n]);
-            return Args{"-I"};
           }};
 }
 
@@ -151,7 +149,7 @@ TEST(IfoReport, AbsentDamagedAndHostileTables) {
                              {0x1128, 2, 0xEC}}),
                     Bytes(4096)}),
       },
-      "ifo_tables.txt");
+      {"-I"}, "ifo_tables.txt");
 }
 
 // The first-play chain `pgc` of a 4096-byte VIDEO_TS.IFO, then patched: the chain at 0x400,
@@ -219,7 +217,7 @@ TEST(IfoReport, CommandListsOfAProgramChain) {
                      {{0x4E8, 2, 0xBD8}, {0xFDB, 1, 1}, {0xFF3, 1, 2}}),
           first_play("cell table far outside", cut, {{0x4E8, 2, 0xFFFF}}),
       },
-      "pgc_lists.txt");
+      {"-I"}, "pgc_lists.txt");
 }
 
 // A disc that uses every header form: titles of all widths, a first play, video manager menus
