@@ -1,11 +1,11 @@
 // The navigation command decoder through its entry points: listing lines of every command form
 // held against a golden file, and every command word against the rules of the format.
 #include "decoder/decoder.h"
+#include "fixture.h"
 #include "harness.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -63,32 +63,23 @@ const char kCommands[] =
 // over from an earlier command shows in the golden file.
 const char kPrimers[] = "4606 0000 0001 0C03  00A1 0081 656E 0003  D1A1 0C00 0800 0005";
 
-std::vector<uint8_t> parse_hex(const char *hex) {
-  std::vector<uint8_t> bytes;
-  for (const char *p = hex; *p != '\0'; ++p)
-    if (std::isxdigit(static_cast<unsigned char>(p[0])) != 0)
-      bytes.push_back(static_cast<uint8_t>(std::stoul(std::string(p++, 2), nullptr, 16)));
-  return bytes;
-}
-
 // Each command as its listing line with the flag in front. The commands lie from 0xFFFF00
 // on, so that the printed offset wraps at 24 bits, and count from 990 to reach four digits.
 // Then every link code up to 32, and 255, in each of the four places that hold one.
 TEST(Decoder, ListingLinesOfEveryCommandForm) {
-  std::vector<uint8_t> commands = parse_hex(kCommands);
-  for (const unsigned b7 : {0u,  1u,  2u,  3u,  4u,  5u,  6u,  7u,  8u,  9u,  10u,
-                            11u, 12u, 13u, 14u, 15u, 16u, 17u, 30u, 31u, 32u, 255u})
+  std::vector<fixture::Command> commands = fixture::cmds(kCommands);
+  for (const unsigned b7 :
+       {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 30, 31, 32, 255})
     for (const uint8_t b0 : {0x20, 0x40, 0x60, 0x80})
-      commands.insert(commands.end(), {b0, b0 != 0x80, 0, 0, 0, 0, 0, uint8_t(b7)});
-  const std::vector<uint8_t> primers = parse_hex(kPrimers);
-  std::vector<uint8_t> image(0xFFFF00 + commands.size());
-  std::copy(commands.begin(), commands.end(), image.end() - commands.size());
+      commands.push_back({b0, b0 != 0x80, 0, 0, 0, 0, 0, uint8_t(b7)});
+  std::vector<uint8_t> image(0xFFFF00 + kCommandSize * commands.size());
   std::string report;
   char line[kListingLineSize], text[kDecodedTextSize];
-  for (size_t i = 0; i < commands.size() / kCommandSize; ++i) {
-    for (size_t p = 0; p < primers.size(); p += kCommandSize)
-      decode_command(&primers[p], text);
-    const uint8_t *command = &image[0xFFFF00 + kCommandSize * i];
+  for (size_t i = 0; i < commands.size(); ++i) {
+    for (const fixture::Command &primer : fixture::cmds(kPrimers))
+      decode_command(primer.data(), text);
+    uint8_t *command = &image[0xFFFF00 + kCommandSize * i];
+    std::copy(commands[i].begin(), commands[i].end(), command);
     const int flag = format_command_line(command, line, 990 + static_cast<unsigned>(i), &image[0]);
     report += std::to_string(flag) + " " + line;
   }

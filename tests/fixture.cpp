@@ -2,7 +2,6 @@
 #include "fixture.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
@@ -94,12 +93,20 @@ Bytes finish(Bytes &out) {
 
 } // namespace
 
+std::vector<Command> cmds(const char *hex) {
+  std::vector<Command> out;
+  for (size_t n = 0; *hex != '\0'; ++hex) {
+    if (*hex == ' ')
+      continue;
+    if (n % 8 == 0)
+      out.emplace_back();
+    out.back()[n++ % 8] = static_cast<uint8_t>(std::stoul(std::string(hex++, 2), nullptr, 16));
+  }
+  return out;
+}
+
 Command cmd(const char *hex) {
-  Command c{};
-  char *end = const_cast<char *>(hex);
-  for (uint8_t &byte : c)
-    byte = static_cast<uint8_t>(std::strtol(end, &end, 16));
-  return c;
+  return cmds(hex).at(0);
 }
 
 Bytes build_vmg(const Vmg &vmg) {

@@ -20,7 +20,9 @@ namespace fixture {
 using Bytes = std::vector<uint8_t>;
 using Command = std::array<uint8_t, 8>;
 
-// "20 01 00 00 00 00 00 01" -> the 8 bytes.
+// Commands from hexadecimal digits, 8 bytes each, with spaces anywhere between bytes:
+// "2001 0000 0000 0001" or "20 01 00 00 00 00 00 01".
+std::vector<Command> cmds(const char *hex);
 Command cmd(const char *hex);
 
 struct Cell {

@@ -225,54 +225,55 @@ TEST(IfoReport, CommandListsOfAProgramChain) {
 // and without each table, and a gap after title set 04.
 TEST(IfoReport, FixtureDisc) {
   const auto one = [](const char *pre, uint8_t category = 0) {
-    return Pgc{.pre = {cmd(pre)}, .category = category};
+    return Pgc{.pre = cmds(pre), .category = category};
   };
-  const Pgc title_menu = {.pre = {cmd("71 00 00 00 00 00 00 00")},
-                          .post = {cmd("30 06 00 02 01 87 00 00")},
-                          .cell_commands = {cmd("20 01 00 00 00 00 04 01")},
-                          .cells = {{1, 0}},
-                          .category = 0x82};
   const Vmg vmg = {
       .titles = std::vector<Title>{{1, 1, 1, 3}, {1, 2, 2, 12}, {3, 1, 9, 100}},
-      .first_play = Pgc{.pre = {cmd("71 00 00 00 65 6E 00 00"), cmd("00 A1 00 81 00 01 00 03"),
-                                cmd("30 06 00 00 00 43 00 00")}},
+      .first_play = Pgc{.pre = cmds("7100 0000 656E 0000 00A1 0081 0001 0003 3006 0000 0043 0000")},
       .menus = MenuTable{{
-          {"en", 0x80, {title_menu, {.command_table = false}}},
+          {"en",
+           0x80,
+           {{.pre = cmds("7100 0000 0000 0000"),
+             .post = cmds("3006 0002 0187 0000"),
+             .cell_commands = cmds("2001 0000 0000 0401"),
+             .cells = {{1, 0}},
+             .category = 0x82},
+            {.command_table = false}}},
           {std::string(2, '\0'),
            0x7F,
-           {one("30 08 00 00 01 83 00 00", 0xF3), one("30 08 01 02 03 C4 00 00", 0x81)}},
-          {"e\x80", 0x00, {one("00 03 00 00 00 00 F7 0A", 0x8F)}},
+           {one("3008 0000 0183 0000", 0xF3), one("3008 0102 03C4 0000", 0x81)}},
+          {"e\x80", 0x00, {one("0003 0000 0000 F70A", 0x8F)}},
       }}};
   const Pgc title1 = {.programs = 3,
-                      .pre = {cmd("D1 A1 0C 00 08 00 00 05"), cmd("A1 21 00 02 00 03 08 09")},
-                      .post = {cmd("6C 00 00 01 00 02 00 00"), cmd("67 00 00 01 00 02 00 00")},
-                      .cell_commands = {cmd("61 01 00 01 00 02 00 05"),
-                                        cmd("E0 00 00 00 00 00 00 00"),
-                                        cmd("20 05 00 00 00 00 0C 03")},
+                      .pre = cmds("D1A1 0C00 0800 0005 A121 0002 0003 0809"),
+                      .post = cmds("6C00 0001 0002 0000 6700 0001 0002 0000"),
+                      .cell_commands =
+                          cmds("6101 0001 0002 0005 E000 0000 0000 0000 2005 0000 0000 0C03"),
                       .cells = {{1, 0}, {0, 0}, {1, 0}, {3, 0}, {9, 0}},
                       .category = 0x81};
   const Vts vts1 = {
       .titles = std::vector<Pgc>{title1,
-                                 one("30 02 00 00 00 03 00 00", 0x05),
+                                 one("3002 0000 0003 0000", 0x05),
                                  {.programs = 0, .category = 0xFF}},
       .menus = MenuTable{{
           {"en",
            0xC8,
-           {{.pre = {cmd("56 00 00 00 0C 00 00 00")},
-             .post = {cmd("20 01 00 00 00 00 00 10")},
+           {{.pre = cmds("5600 0000 0C00 0000"),
+             .post = cmds("2001 0000 0000 0010"),
              .category = 0x83},
-            one("51 00 00 88 C5 81 00 00", 0x87)}},
-          {"fr", 0x07, {one("43 00 00 05 00 83 00 00", 0x84), one("30 05 00 02 00 01 00 00")}},
+            one("5100 0088 C581 0000", 0x87)}},
+          {"fr", 0x07, {one("4300 0005 0083 0000", 0x84), one("3005 0002 0001 0000")}},
       }}};
-  const Vts vts2 = {.menus = MenuTable{{{"  ", 0xF8, {one("30 01 00 00 00 00 00 00", 0x86)}}}}};
-  const Vts vts3 = {
-      .titles = std::vector<Pgc>{{.post = {cmd("30 03 00 00 00 02 00 00")}, .category = 0x81}}};
+  const Vts vts3 = {.titles =
+                        std::vector<Pgc>{{.post = cmds("3003 0000 0002 0000"), .category = 0x81}}};
   Disc disc;
   disc.put("VIDEO_TS.IFO", build_vmg(vmg));
-  for (const auto &[number, vts] :
-       {std::pair{"01", vts1}, std::pair{"02", vts2}, std::pair{"03", vts3}, std::pair{"04", Vts{}},
-        std::pair{"06", vts3}}) // 06: after the gap
-    disc.put("VTS_" + std::string(number) + "_0.IFO", build_vts(vts));
+  disc.put("VTS_01_0.IFO", build_vts(vts1));
+  disc.put("VTS_02_0.IFO",
+           build_vts({.menus = MenuTable{{{"  ", 0xF8, {one("3001 0000 0000 0000", 0x86)}}}}}));
+  disc.put("VTS_03_0.IFO", build_vts(vts3));
+  disc.put("VTS_04_0.IFO", build_vts({}));
+  disc.put("VTS_06_0.IFO", build_vts(vts3)); // after the gap
   const RunResult result = disc.run();
   EXPECT_EQ(result.status, 0);
   expect_golden(result.output, "ifo_fixture_disc.txt");
