@@ -3,27 +3,15 @@
 
 #include "platform/console.h"
 
+// Poisons and unpoisons memory under AddressSanitizer; does nothing in other builds.
+#include <sanitizer/asan_interface.h>
+
 #include <csetjmp>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sys/types.h>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define NAVLIST_FUZZ_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define NAVLIST_FUZZ_ASAN 1
-#endif
-#endif
-
-#ifdef NAVLIST_FUZZ_ASAN
-#include <sanitizer/asan_interface.h>
-#else
-#define ASAN_POISON_MEMORY_REGION(address, size) ((void)(address), (void)(size))
-#define ASAN_UNPOISON_MEMORY_REGION(address, size) ((void)(address), (void)(size))
-#endif
 
 namespace fuzz {
 
