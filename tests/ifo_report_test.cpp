@@ -19,15 +19,23 @@ namespace {
 namespace fs = std::filesystem;
 using namespace fixture;
 
-TEST(IfoReport, WhichControlFilesAreDumped) {
+// Which control files the -I dump loads, and which IFO/VOB pairs the -V dump scans.
+TEST(IfoReport, WhichFilesAreDumped) {
   expect_golden_book(
       files_cases({"", "VIDEO_TS.IFO:0", "VIDEO_TS.IFO:4095", "VIDEO_TS.IFO/",
-                   "VIDEO_TS.IFO:1 VTS_01_0.IFO", "VIDEO_TS.IFO VTS_02_0.IFO",
+                   "VIDEO_TS.IFO:1 VTS_01_0.IFO VIDEO_TS.VOB", "VIDEO_TS.IFO VTS_02_0.IFO",
                    "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO VTS_04_0.IFO",
                    "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO:4095 VTS_03_0.IFO",
                    "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO:0 VTS_03_0.IFO",
-                   "VIDEO_TS.IFO VTS_01_0.IFO/", "video_ts.ifo vts_01_0.ifo Vts_02_0.Ifo"}),
-      {"-I"}, "ifo_loading.txt");
+                   "VIDEO_TS.IFO VTS_01_0.IFO/", "video_ts.ifo vts_01_0.ifo Vts_02_0.Ifo",
+                   "VIDEO_TS.IFO VTS_01_0.IFO VTS_01_0.VOB",
+                   "VIDEO_TS.IFO VIDEO_TS.VOB VTS_02_0.IFO VTS_02_0.VOB VTS_03_0.VOB VTS_04_0.IFO "
+                   "VTS_04_0.VOB",
+                   "VTS_99_0.IFO VTS_99_0.VOB",
+                   "VIDEO_TS.IFO:4095 VIDEO_TS.VOB VTS_01_0.IFO VTS_01_0.VOB VTS_02_0.IFO:4095 "
+                   "VTS_02_0.VOB",
+                   "VIDEO_TS.VOB VTS_01_0.VOB", "VIDEO_TS.IFO VIDEO_TS.VOB:1"}),
+      {}, "files_dumped.txt");
 }
 
 // VIDEO_TS.IFO and then VTS_01_0.IFO, ... from `files`, listed with -I.
@@ -99,20 +107,16 @@ TEST(IfoReport, AbsentDamagedAndHostileTables) {
           row("title PGC 1 past the file", {}, {{0x80C, 4, 0xFFFFFFF0}}),
           // Kept: the unit's one pointer, the language unit's header and its first PGC pointer.
           row("file ends inside the menu PGC search pointers", {}, {{0x1020, 0}}),
+          // clang-format off
           ifo_case("header texts at the edges of each rule",
-                   {build_vmg({.menus = MenuTable{{{"\xFF\x65", 0xFF},
-                                                   {"~!", 0x7F},
-                                                   {"!~", 0},
-                                                   {"e\x1F", 0x80},
-                                                   {"\x1F\x65"},
-                                                   {"\x7F\x65"},
+                   {build_vmg({.menus = MenuTable{{{"\xFF\x65", 0xFF}, {"~!", 0x7F}, {"!~", 0},
+                                                   {"e\x1F", 0x80}, {"\x1F\x65"}, {"\x7F\x65"},
                                                    {"e\x7F"}}}}),
                     build_vts({.titles = chains({0x05, 0x80, 0xFF}),
                                .menus = MenuTable{{{"en", 0x08, chains({0x03, 0x85, 0x80, 0x88})},
-                                                   {"en", 0x80},
-                                                   {"en", 0x37},
-                                                   {"en", 0xFF},
+                                                   {"en", 0x80}, {"en", 0x37}, {"en", 0xFF},
                                                    {"en", 0x07}}}})}),
+          // clang-format on
           // VTS_02 names sector 2 for both its tables, where VTS_01 had its menu table, still
           // in the buffer; but VTS_02 itself ends at 4096 bytes.
           ifo_case("a shorter title set never shows the bytes of the one before",
