@@ -231,45 +231,33 @@ TEST(IfoReport, FixtureDisc) {
   const auto one = [](const char *pre, uint8_t category = 0) {
     return Pgc{.pre = cmds(pre), .category = category};
   };
+  // clang-format off
   const Vmg vmg = {
       .titles = std::vector<Title>{{1, 1, 1, 3}, {1, 2, 2, 12}, {3, 1, 9, 100}},
       .first_play = Pgc{.pre = cmds("7100 0000 656E 0000 00A1 0081 0001 0003 3006 0000 0043 0000")},
       .menus = MenuTable{{
-          {"en",
-           0x80,
-           {{.pre = cmds("7100 0000 0000 0000"),
-             .post = cmds("3006 0002 0187 0000"),
-             .cell_commands = cmds("2001 0000 0000 0401"),
-             .cells = {{1, 0}},
-             .category = 0x82},
-            {.command_table = false}}},
-          {std::string(2, '\0'),
-           0x7F,
+          {"en", 0x80, {{.pre = cmds("7100 0000 0000 0000"), .post = cmds("3006 0002 0187 0000"),
+                         .cell_commands = cmds("2001 0000 0000 0401"), .cells = {{1, 0}},
+                         .category = 0x82},
+                        {.command_table = false}}},
+          {std::string(2, '\0'), 0x7F,
            {one("3008 0000 0183 0000", 0xF3), one("3008 0102 03C4 0000", 0x81)}},
-          {"e\x80", 0x00, {one("0003 0000 0000 F70A", 0x8F)}},
-      }}};
-  const Pgc title1 = {.programs = 3,
-                      .pre = cmds("D1A1 0C00 0800 0005 A121 0002 0003 0809"),
-                      .post = cmds("6C00 0001 0002 0000 6700 0001 0002 0000"),
-                      .cell_commands =
-                          cmds("6101 0001 0002 0005 E000 0000 0000 0000 2005 0000 0000 0C03"),
-                      .cells = {{1, 0}, {0, 0}, {1, 0}, {3, 0}, {9, 0}},
-                      .category = 0x81};
+          {"e\x80", 0x00, {one("0003 0000 0000 F70A", 0x8F)}}}}};
+  const Pgc title1 = {
+      .programs = 3, .pre = cmds("D1A1 0C00 0800 0005 A121 0002 0003 0809"),
+      .post = cmds("6C00 0001 0002 0000 6700 0001 0002 0000"),
+      .cell_commands = cmds("6101 0001 0002 0005 E000 0000 0000 0000 2005 0000 0000 0C03"),
+      .cells = {{1, 0}, {0, 0}, {1, 0}, {3, 0}, {9, 0}}, .category = 0x81};
   const Vts vts1 = {
-      .titles = std::vector<Pgc>{title1,
-                                 one("3002 0000 0003 0000", 0x05),
+      .titles = std::vector<Pgc>{title1, one("3002 0000 0003 0000", 0x05),
                                  {.programs = 0, .category = 0xFF}},
       .menus = MenuTable{{
-          {"en",
-           0xC8,
-           {{.pre = cmds("5600 0000 0C00 0000"),
-             .post = cmds("2001 0000 0000 0010"),
-             .category = 0x83},
-            one("5100 0088 C581 0000", 0x87)}},
-          {"fr", 0x07, {one("4300 0005 0083 0000", 0x84), one("3005 0002 0001 0000")}},
-      }}};
-  const Vts vts3 = {.titles =
-                        std::vector<Pgc>{{.post = cmds("3003 0000 0002 0000"), .category = 0x81}}};
+          {"en", 0xC8, {{.pre = cmds("5600 0000 0C00 0000"), .post = cmds("2001 0000 0000 0010"),
+                         .category = 0x83},
+                        one("5100 0088 C581 0000", 0x87)}},
+          {"fr", 0x07, {one("4300 0005 0083 0000", 0x84), one("3005 0002 0001 0000")}}}}};
+  const Vts vts3 = {.titles = std::vector<Pgc>{{.post = cmds("3003 0000 0002 0000"), .category = 0x81}}};
+  // clang-format on
   Disc disc;
   disc.put("VIDEO_TS.IFO", build_vmg(vmg));
   disc.put("VTS_01_0.IFO", build_vts(vts1));
