@@ -1,22 +1,16 @@
-// The -I report: which control files are loaded, the tables and program chains of made discs,
-// damaged and hostile ones included, and of the sample discs, and control files cut short.
+// The -I report: which files are loaded, the tables and program chains of made discs, damaged
+// and hostile ones included, and the whole reports of the sample discs.
 #include "harness.h"
 
 #include "fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <map>
-#include <regex>
-#include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace fixture;
 
 // Which control files the -I dump loads, and which IFO/VOB pairs the -V dump scans.
@@ -281,91 +275,6 @@ TEST(IfoReport, SampleDiscs) {
                                            sample_disc(disc).parent_path());
       EXPECT_EQ(result.status, disc == "plain" && golden[0] != 'i' ? 1 : 0) << golden << disc;
       expect_golden(result.output, golden + disc + ".txt");
-    }
-  }
-}
-
-// A report's lines with each "  (Used by Cell=...)" list dropped, which a cut cell table may
-// shorten, and how often each command offset is listed.
-std::vector<std::string> lines_of(const std::string &text, std::map<unsigned, unsigned> *offsets) {
-  static const std::regex listing(R"(    \d{3,}\[([0-9A-F]{6})\]:.*)");
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::smatch match;
-  for (std::string line; std::getline(in, line);) {
-    lines.push_back(line.substr(0, line.find("  (Used by Cell=")));
-    if (std::regex_match(line, match, listing))
-      ++(*offsets)[std::stoul(match[1].str(), nullptr, 16)];
-  }
-  return lines;
-}
-
-// Each control file of a sample disc cut at every 512 bytes, at odd lengths and through the
-// middle of each command: the rest of the report does not change; this file's part is the
-// whole disc's until its first marker, then only lines of it, in order; every command that lies
-// wholly inside the bytes kept is listed; and a longer cut never lists less.
-TEST(IfoReport, ControlFilesCutShort) {
-  const std::string separator = "\n" + std::string(78, '=') + "\n";
-  for (const char *name : {"plain", "vmgm_menu", "vtsm_menus", "many_buttons"}) {
-    Disc disc;
-    fs::create_directories(disc.folder());
-    std::vector<std::string> files;
-    for (const auto &entry : fs::directory_iterator(sample_disc(name)))
-      if (entry.path().extension() == ".IFO") {
-        files.push_back(entry.path().filename().string());
-        fs::copy_file(entry.path(), disc.folder() / files.back());
-      }
-    const std::string whole = disc.run().output;
-    for (const std::string &file : files) {
-      const std::string original = read_file(disc.folder() / file);
-      const size_t start = whole.find(
-          separator + (file == "VIDEO_TS.IFO" ? "<Title" : "<" + file.substr(0, 6) + " "));
-      const size_t end = std::min(whole.find(separator, start + 1), whole.size());
-      ASSERT_NE(start, std::string::npos) << name << " " << file;
-      const std::string before = whole.substr(0, start), after = whole.substr(end);
-      std::map<unsigned, unsigned> part_offsets;
-      const std::vector<std::string> part =
-          lines_of(whole.substr(start, end - start), &part_offsets);
-      std::vector<size_t> lengths = {1, 4095, 4097, original.size() - 1};
-      for (size_t n = 0; n <= original.size(); n += 512)
-        lengths.insert(lengths.end(), {n, std::min(n + 77, original.size())});
-      for (const auto &[offset, count] : part_offsets)
-        lengths.push_back(offset + 4);
-      std::sort(lengths.begin(), lengths.end());
-      size_t previous_kept = 0;
-      for (const size_t length : lengths) {
-        SCOPED_TRACE(std::string(name) + " " + file + " cut at " + std::to_string(length));
-        disc.put(file, Bytes(original.begin(), original.begin() + length));
-        const RunResult cut = disc.run();
-        if (length < 4096) {
-          EXPECT_EQ(cut.output, before + "VIDEO_TS\\" + file + " is invalid format.\n");
-          continue;
-        }
-        ASSERT_TRUE(cut.output.size() >= start + after.size() && cut.output.starts_with(before) &&
-                    cut.output.ends_with(after));
-        std::map<unsigned, unsigned> offsets;
-        const std::vector<std::string> lines =
-            lines_of(cut.output.substr(start, cut.output.size() - start - after.size()), &offsets);
-        size_t next = 0, kept = 0;
-        bool marked = false;
-        for (const std::string &line : lines) {
-          if (line.find("(out of range: ") != std::string::npos) {
-            marked = true;
-            continue;
-          }
-          while (marked && next < part.size() && part[next] != line)
-            ++next;
-          ASSERT_TRUE(next < part.size() && part[next] == line) << line;
-          ++next, ++kept;
-        }
-        EXPECT_EQ(cut.status, marked ? 1 : 0);
-        EXPECT_TRUE(marked || kept == part.size());
-        for (const auto &[offset, count] : part_offsets)
-          EXPECT_TRUE(offset + 8 > length || offsets[offset] == count) << offset;
-        EXPECT_GE(kept, previous_kept);
-        previous_kept = kept;
-      }
-      disc.put(file, Bytes(original.begin(), original.end()));
     }
   }
 }
