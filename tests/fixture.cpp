@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <stdexcept>
 
 namespace fixture {
@@ -42,7 +41,6 @@ size_t append_pgc(Bytes &out, const Pgc &pgc) {
     for (const auto *list : {&pgc.pre, &pgc.post, &pgc.cell_commands})
       for (const Command &c : *list)
         out.insert(out.end(), c.begin(), c.end());
-    put(out, table + 6, 2, out.size() - table - 1);
   }
   if (!pgc.cells.empty()) {
     const size_t table = append_zeros(out, 24 * pgc.cells.size());
@@ -64,7 +62,6 @@ size_t append_pgc_table(Bytes &out, const std::vector<Pgc> &pgcs) {
     out[table + 8 + 8 * k] = pgcs[k].category;
     put(out, table + 12 + 8 * k, 4, append_pgc(out, pgcs[k]) - table);
   }
-  put(out, table + 4, 4, out.size() - table - 1);
   return table;
 }
 
@@ -82,7 +79,6 @@ void place_menu_table(Bytes &out, const MenuTable &menus, size_t sector_field) {
     out[pointer + 3] = unit.existence;
     put(out, pointer + 4, 4, append_pgc_table(out, unit.pgcs) - table);
   }
-  put(out, table + 4, 4, out.size() - table - 1);
 }
 
 Bytes finish(Bytes &out) {
@@ -176,15 +172,6 @@ Bytes join_packs(const std::vector<Bytes> &packs) {
   for (const Bytes &p : packs)
     vob.insert(vob.end(), p.begin(), p.end());
   return vob;
-}
-
-void write_file(const std::filesystem::path &path, const Bytes &bytes) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char *>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  if (!out)
-    throw std::runtime_error("cannot write " + path.string());
 }
 
 } // namespace fixture

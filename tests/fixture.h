@@ -10,7 +10,6 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -89,7 +88,5 @@ Bytes nav_pack(const std::vector<Command> &buttons, std::optional<uint8_t> count
 Bytes video_pack();
 // The packs one after the other, as a VOB file.
 Bytes join_packs(const std::vector<Bytes> &packs);
-
-void write_file(const std::filesystem::path &path, const Bytes &bytes);
 
 } // namespace fixture

@@ -2,7 +2,6 @@
 #include "harness.h"
 
 #include "driver/driver.h"
-#include "fixture.h"
 #include "platform/console.h"
 
 #include <gtest/gtest.h>
@@ -80,7 +79,11 @@ TempDir::~TempDir() {
 }
 
 void Disc::put(const std::string &name, const std::vector<uint8_t> &bytes) const {
-  fixture::write_file(folder() / name, bytes);
+  fs::create_directories(folder());
+  std::ofstream out(folder() / name, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+  if (!out)
+    throw std::runtime_error("cannot write " + name);
 }
 
 void Disc::put_files(const std::string &names) const {
@@ -91,9 +94,9 @@ void Disc::put_files(const std::string &names) const {
     if (name.back() == '/')
       fs::create_directories(folder() / name);
     else if (colon != std::string::npos)
-      put(name.substr(0, colon), fixture::Bytes(std::stoul(name.substr(colon + 1))));
+      put(name.substr(0, colon), std::vector<uint8_t>(std::stoul(name.substr(colon + 1))));
     else
-      put(name, fixture::Bytes(name.ends_with(".VOB") ? 0 : 4096));
+      put(name, std::vector<uint8_t>(name.ends_with(".VOB") ? 0 : 4096));
   }
 }
 
