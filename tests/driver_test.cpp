@@ -27,7 +27,7 @@ TEST(CommandLine, MessagesStatusAndNormalizedPaths) {
   const std::string x246(246, 'x');
   for (const std::string &path : {x246.substr(1), x246, x246 + "\\", x246 + "x", x246 + x246})
     rows.push_back("-I|" + path);
-  TempDir dir;
+  const Disc empty; // nothing is laid out: every run works in an empty folder
   std::string book;
   for (const std::string &row : rows) {
     std::vector<std::string> args;
@@ -35,7 +35,7 @@ TEST(CommandLine, MessagesStatusAndNormalizedPaths) {
     std::istringstream in(row.empty() ? row : row + '|');
     for (std::string arg; std::getline(in, arg, '|'); args.push_back(arg))
       label += " " + (arg.size() > 40 ? std::to_string(arg.size()) + " x's" : arg);
-    book += book_entry(label, run_navlist(args, dir.path()));
+    book += book_entry(label, run_navlist(args, empty.path()));
   }
   expect_golden(book, "command_line.txt");
 }
@@ -46,9 +46,9 @@ TEST(CommandLine, MessagesStatusAndNormalizedPaths) {
 // names matched without regard to case.
 TEST(CommandLine, FolderNamesOpenAsGiven) {
   for (const std::string &name : {std::string(246, 'd'), std::string("\x95\\")}) {
-    TempDir dir;
-    std::filesystem::copy(sample_disc("vtsm_menus"), dir.path() / name);
-    const RunResult result = run_navlist({name}, dir.path());
+    const Disc disc;
+    std::filesystem::copy(sample_disc("vtsm_menus"), disc.path() / name);
+    const RunResult result = run_navlist({name}, disc.path());
     EXPECT_EQ(result.status, 0);
     expect_golden(result.output, "full_vtsm_menus.txt");
   }

@@ -67,13 +67,13 @@ RunResult run_navlist(const std::vector<std::string> &args, const fs::path &cwd)
   return RunResult{status, std::move(output)};
 }
 
-TempDir::TempDir() {
+Disc::Disc() {
   do
     path_ = fresh_temp_name("navlist-test-");
   while (!fs::create_directory(path_));
 }
 
-TempDir::~TempDir() {
+Disc::~Disc() {
   std::error_code ignored;
   fs::remove_all(path_, ignored);
 }
@@ -102,7 +102,7 @@ void Disc::put_files(const std::string &names) const {
 
 RunResult Disc::run(std::vector<std::string> args) const {
   args.push_back("VIDEO_TS");
-  return run_navlist(args, dir_.path());
+  return run_navlist(args, path_);
 }
 
 std::string book_entry(const std::string &label, const RunResult &result) {

@@ -22,19 +22,6 @@ RunResult run_navlist(const std::vector<std::string> &args, const std::filesyste
 // Everything the program prints through its console while `body` runs.
 std::string capture_output(const std::function<void()> &body);
 
-// A fresh folder under the system's temporary folder, removed with the object.
-class TempDir {
-public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir &) = delete;
-  TempDir &operator=(const TempDir &) = delete;
-  const std::filesystem::path &path() const { return path_; }
-
-private:
-  std::filesystem::path path_;
-};
-
 // The folder of a sample disc shipped in the repository, e.g. "plain".
 std::filesystem::path sample_disc(const std::string &name);
 
@@ -45,11 +32,17 @@ void expect_golden(const std::string &actual, const std::string &name);
 
 std::string read_file(const std::filesystem::path &path);
 
-// A folder VIDEO_TS inside a fresh temporary folder. run() lists it from the
-// temporary folder, so that file names print as VIDEO_TS\NAME.
+// A folder VIDEO_TS inside a fresh temporary folder, which is removed with the
+// object. run() lists it from the temporary folder, so that file names print
+// as VIDEO_TS\NAME.
 class Disc {
 public:
-  std::filesystem::path folder() const { return dir_.path() / "VIDEO_TS"; }
+  Disc();
+  ~Disc();
+  Disc(const Disc &) = delete;
+  Disc &operator=(const Disc &) = delete;
+  const std::filesystem::path &path() const { return path_; }
+  std::filesystem::path folder() const { return path_ / "VIDEO_TS"; }
   void put(const std::string &name, const std::vector<uint8_t> &bytes) const;
   // Lays out files named in `names`, separated by spaces: NAME.IFO is a
   // 4096-byte control file of zeros (no tables), NAME.VOB an empty file,
@@ -59,7 +52,7 @@ public:
   RunResult run(std::vector<std::string> args = {"-I"}) const;
 
 private:
-  TempDir dir_;
+  std::filesystem::path path_;
 };
 
 // A golden book: the reports of many small discs in one golden file, each
