@@ -40,13 +40,6 @@ BookCase ifo_case(const char *label, const std::vector<Bytes> &files) {
           }};
 }
 
-std::vector<Pgc> chains(std::initializer_list<uint8_t> categories) {
-  std::vector<Pgc> out;
-  for (const uint8_t category : categories)
-    out.push_back({.category = category});
-  return out;
-}
-
 // A video manager with three titles (table at 0x800) and two menu language units (table at
 // 0x1000, first unit at 0x1018), and a title set with title (0x800) and menu (0x1000) program
 // chains; each row patches them. Then discs whose tables point at the edges of the file and of
@@ -106,8 +99,11 @@ TEST(IfoReport, AbsentDamagedAndHostileTables) {
                    {build_vmg({.menus = MenuTable{{{"\xFF\x65", 0xFF}, {"~!", 0x7F}, {"!~", 0},
                                                    {"e\x1F", 0x80}, {"\x1F\x65"}, {"\x7F\x65"},
                                                    {"e\x7F"}}}}),
-                    build_vts({.titles = chains({0x05, 0x80, 0xFF}),
-                               .menus = MenuTable{{{"en", 0x08, chains({0x03, 0x85, 0x80, 0x88})},
+                    build_vts({.titles = std::vector<Pgc>{{.category = 5}, {.category = 0x80},
+                                                          {.category = 0xFF}},
+                               .menus = MenuTable{{{"en", 0x08, {{.category = 3}, {.category = 0x85},
+                                                                 {.category = 0x80},
+                                                                 {.category = 0x88}}},
                                                    {"en", 0x80}, {"en", 0x37}, {"en", 0xFF},
                                                    {"en", 0x07}}}})}),
           // clang-format on

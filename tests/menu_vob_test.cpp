@@ -116,9 +116,6 @@ TEST(MenuVob, ButtonReports) {
     if (at != 158 && (at < 197 || at >= 205) && (at < 215 || at >= 223))
       a_moved[at] ^= 0x5A;
   const Bytes too_many = nav_pack(jumps(1, 103), 104);
-  Bytes not_pack_start = A, not_system_header = A;
-  not_pack_start[3] = 0xBB;
-  not_system_header[17] = 0xE0;
   // 19 packs of 103 buttons and one of 40 keep 1997 records; G brings 1999. G again would fold
   // but no longer fits; H fits as record 2000; then the table is full.
   std::vector<Bytes> full;
@@ -148,7 +145,8 @@ TEST(MenuVob, ButtonReports) {
           vmg_vob("103 buttons fill the pack to byte 2040", {nav_pack(jumps(1, 103))}),
           vmg_vob("104 buttons: dropped whole", {too_many}),
           vmg_vob("255 buttons: dropped whole", {nav_pack(a, 255)}),
-          vmg_vob("both start codes must match", {not_pack_start, not_system_header, video}),
+          vmg_vob("both start codes must match",
+                  {patched(A, {{3, 1, 0xBB}}), patched(A, {{17, 1, 0xE0}}), video}),
           vmg_vob("empty file", {}),
           vmg_vob("trailing partial pack is not examined", {A, Bytes(B.begin(), B.end() - 1)}),
           vmg_vob("a full table drops packs even when they would fold", full),
