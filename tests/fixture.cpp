@@ -101,10 +101,6 @@ std::vector<Command> cmds(const char *hex) {
   return out;
 }
 
-Command cmd(const char *hex) {
-  return cmds(hex).at(0);
-}
-
 Bytes build_vmg(const Vmg &vmg) {
   Bytes out(0x400);
   std::memcpy(out.data(), "DVDVIDEO-VMG", 12);

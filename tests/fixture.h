@@ -22,7 +22,6 @@ using Command = std::array<uint8_t, 8>;
 // Commands from hexadecimal digits, 8 bytes each, with spaces anywhere between bytes:
 // "2001 0000 0000 0001" or "20 01 00 00 00 00 00 01".
 std::vector<Command> cmds(const char *hex);
-Command cmd(const char *hex);
 
 struct Cell {
   uint8_t command_number = 0; // 1-based cell command, 0: none

@@ -45,7 +45,7 @@ BookCase ifo_case(const char *label, const std::vector<Bytes> &files) {
 // chains; each row patches them. Then discs whose tables point at the edges of the file and of
 // the 16 MiB read, at themselves or at each other, with counts of 65535.
 TEST(IfoReport, AbsentDamagedAndHostileTables) {
-  const Pgc pgc = {.pre = {cmd("71 00 00 00 00 01 00 00")}};
+  const Pgc pgc = {.pre = cmds("7100 0000 0001 0000")};
   const Bytes vmg =
       build_vmg({.titles = std::vector<Title>{{}, {3, 2, 1, 12}, {255, 127, 99, 65535}},
                  .menus = MenuTable{{{"en", 0x80, {pgc, pgc}}, {"fr", 0x80, {pgc}}}}});
@@ -66,9 +66,9 @@ TEST(IfoReport, AbsentDamagedAndHostileTables) {
     at_16_mib.insert(at_16_mib.end(),
                      {{k16MiB - 2040 + 8 * i, 2, 0x656E}, {k16MiB - 2036 + 8 * i, 4, 0xFFFFFFFF}});
   const Bytes own_table = patched(Bytes(4096 + 24), {{4096, 2, 0xFFFF}});
-  const Pgc busy = {.pre = {cmd("71 00 00 01 00 02 00 00")},
-                    .post = {cmd("30 02 00 00 00 01 00 00")},
-                    .cell_commands = {cmd("30 02 00 00 00 01 00 00")},
+  const Pgc busy = {.pre = cmds("7100 0001 0002 0000"),
+                    .post = cmds("3002 0000 0001 0000"),
+                    .cell_commands = cmds("3002 0000 0001 0000"),
                     .cells = {{1, 0}}};
   const std::vector<Pgc> three(3, busy);
   expect_golden_book(
@@ -153,8 +153,7 @@ BookCase first_play(const char *label, const Pgc &pgc, const std::vector<Patch> 
 }
 
 Pgc two_cell_commands(std::vector<uint8_t> cells, std::optional<uint8_t> count = {}) {
-  Pgc pgc = {.cell_commands = {cmd("20 01 00 00 00 00 00 01"), cmd("20 01 00 00 00 00 00 02")},
-             .cell_count = count};
+  Pgc pgc = {.cell_commands = cmds("2001 0000 0000 0001 2001 0000 0000 0002"), .cell_count = count};
   for (const uint8_t number : cells)
     pgc.cells.push_back({number, 0});
   return pgc;
@@ -171,22 +170,22 @@ TEST(IfoReport, CommandListsOfAProgramChain) {
   std::vector<uint8_t> alternating; // 80 cells: 1, 2, 1, 2, ...
   for (unsigned j = 0; j < 80; ++j)
     alternating.push_back(static_cast<uint8_t>(1 + j % 2));
-  const Command modulo = cmd("67 00 00 01 00 02 00 00"), goto5 = cmd("00 01 00 00 00 00 00 05");
+  const std::vector<Command> modulo = cmds("6700 0001 0002 0000"),
+                             goto5 = cmds("0001 0000 0000 0005");
   // Four cells naming commands 2, 1, 1, 2; a moved cell table names 1, 2 where it is inside.
   const Pgc none, cut = two_cell_commands({2, 1, 1, 2});
   expect_golden_book(
       {
           // A table start of 0 means no commands, whatever the chain's other fields say.
-          first_play("no command table", {.pre = {goto5},
-                                          .cell_commands = {goto5},
-                                          .cells = {{1, 0}},
-                                          .command_table = false}),
+          first_play(
+              "no command table",
+              {.pre = goto5, .cell_commands = goto5, .cells = {{1, 0}}, .command_table = false}),
           first_play("each list counts from one",
-                     {.pre = {cmd("71 00 00 00 00 00 00 00"), goto5},
-                      .post = {cmd("30 02 00 00 00 03 00 00"), cmd("30 01 00 00 00 00 00 00")},
-                      .cell_commands = {cmd("20 01 00 00 00 00 00 01")}}),
+                     {.pre = cmds("7100 0000 0000 0000 0001 0000 0000 0005"),
+                      .post = cmds("3002 0000 0003 0000 3001 0000 0000 0000"),
+                      .cell_commands = cmds("2001 0000 0000 0001")}),
           first_play("percent sign printed literally",
-                     {.pre = {modulo}, .cell_commands = {modulo}, .cells = {{1, 0}}}),
+                     {.pre = modulo, .cell_commands = modulo, .cells = {{1, 0}}}),
           // Cell 2 names a command the chain does not have, cell 4 none at all.
           first_play("cells 1 and 3 of 4", two_cell_commands({1, 9, 1, 0})),
           first_play("32 cells", two_cell_commands(std::vector<uint8_t>(32, 1))),

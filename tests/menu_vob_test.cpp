@@ -106,10 +106,10 @@ Bytes long_vob(size_t packs, const std::map<size_t, Command> &navs, size_t tail 
 }
 
 TEST(MenuVob, ButtonReports) {
-  const std::vector<Command> a = {jump(1), cmd("20 04 00 00 00 00 00 02")};
-  const std::vector<Command> b = {jump(1), cmd("20 04 00 00 00 00 00 03")};
-  std::vector<Command> a_more = a;
-  a_more.push_back(cmd("30 01 00 00 00 00 00 00"));
+  const std::vector<Command> a = cmds("3002 0000 0001 0000 2004 0000 0000 0002"),
+                             b = cmds("3002 0000 0001 0000 2004 0000 0000 0003"),
+                             a_more = cmds(
+                                 "3002 0000 0001 0000 2004 0000 0000 0002 3001 0000 0000 0000");
   const Bytes A = nav_pack(a), B = nav_pack(b), A3 = nav_pack(a_more), video = video_pack();
   Bytes a_moved = A; // same commands; other PCI fields, button positions and colours
   for (size_t at = 45; at < 2048; ++at)
@@ -203,7 +203,7 @@ TEST(MenuVob, ButtonReports) {
 // Runs of folded packs too long for a file print their true repeat count; the result says
 // whether a printed command was questionable.
 TEST(MenuVob, LongRunsAndTheQuestionableFlag) {
-  const Command questionable = cmd("E0 00 00 00 00 00 00 00");
+  const Command questionable = cmds("E000 0000 0000 0000")[0];
   const struct {
     Bytes pack;
     unsigned run;
