@@ -4,23 +4,15 @@
 
 #include "platform/console.h"
 
+// Poisons and unpoisons memory under AddressSanitizer; does nothing in other builds.
+#include <sanitizer/asan_interface.h>
+
+#include <csetjmp>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sys/types.h>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define NAVLIST_FUZZ_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define NAVLIST_FUZZ_ASAN 1
-#endif
-#endif
-
-#ifdef NAVLIST_FUZZ_ASAN
-#include <sanitizer/asan_interface.h>
-#endif
 
 namespace fuzz {
 
@@ -33,46 +25,23 @@ constexpr size_t kMaxLineLength = 2048;
 std::FILE *sink = nullptr;
 size_t line_length = 0;
 size_t written = 0;
-uint64_t hash = 0;
-constexpr uint64_t kHashStart = 0xCBF29CE484222325u; // FNV-1a
-constexpr uint64_t kHashPrime = 0x100000001B3u;
-size_t budget = 0;
-bool budget_armed = false;
+size_t budget = SIZE_MAX;
 bool discarding = false; // closing a stream that was left mid-write
 std::jmp_buf budget_exceeded;
 
 ssize_t check_and_discard(void *, const char *data, size_t size) {
-  if (discarding)
-    return static_cast<ssize_t>(size);
-  for (size_t i = 0; i < size; ++i) {
+  for (size_t i = 0; i < size && !discarding; ++i) {
     const unsigned char c = static_cast<unsigned char>(data[i]);
-    hash = (hash ^ c) * kHashPrime;
-    if (c == '\n') {
-      line_length = 0;
-      continue;
-    }
-    if (c < 0x20 || c > 0x7E)
+    line_length = c == '\n' ? 0 : line_length + 1;
+    if (c != '\n' && (c < 0x20 || c > 0x7E))
       fail("report byte %zu is 0x%02X, not printable text", written + i, c);
-    if (++line_length > kMaxLineLength)
+    if (line_length > kMaxLineLength)
       fail("report line at byte %zu is longer than %zu characters", written + i, kMaxLineLength);
   }
   written += size;
-  if (budget_armed && written > budget) {
-    budget_armed = false;
+  if (written > budget && !discarding)
     std::longjmp(budget_exceeded, 1);
-  }
   return static_cast<ssize_t>(size);
-}
-
-void open_sink() {
-  cookie_io_functions_t io{};
-  io.write = check_and_discard;
-  sink = fopencookie(nullptr, "w", io);
-  if (sink == nullptr)
-    fail("cannot open the report sink");
-  // Small, so that the budget is checked often.
-  std::setvbuf(sink, nullptr, _IOFBF, 4096);
-  console_set_stream(sink);
 }
 
 } // namespace
@@ -88,57 +57,48 @@ void fail(const char *format, ...) {
 }
 
 void use_checked_sink() {
+  if (sink != nullptr)
+    return;
+  cookie_io_functions_t io{};
+  io.write = check_and_discard;
+  sink = fopencookie(nullptr, "w", io);
   if (sink == nullptr)
-    open_sink();
+    fail("cannot open the report sink");
+  std::setvbuf(sink, nullptr, _IOFBF, 4096); // small, so that the budget is checked often
+  console_set_stream(sink);
 }
 
-size_t report_bytes() {
-  return written;
-}
-
-uint64_t report_hash() {
-  return hash;
-}
-
-bool run_with_output_budget(void (*dump)(const void *), const void *context, size_t limit) {
+void run_with_output_budget(void (*dump)(const void *), const void *context, size_t limit) {
   use_checked_sink();
-  written = 0;
-  hash = kHashStart;
-  line_length = 0;
+  written = line_length = 0;
   budget = limit;
   if (setjmp(budget_exceeded) == 0) {
-    budget_armed = true;
     dump(context);
     console_flush();
-    budget_armed = false;
-    return true;
+  } else {
+    // The stream was left inside a write; close it without looking at what it still holds,
+    // and start a fresh one.
+    discarding = true;
+    std::fclose(sink);
+    discarding = false;
+    sink = nullptr;
+    use_checked_sink();
   }
-  // The stream was left inside a write; close it without looking at what it still holds and
-  // start a fresh one.
-  discarding = true;
-  std::fclose(sink);
-  discarding = false;
-  sink = nullptr;
-  open_sink();
-  return false;
+  budget = SIZE_MAX;
 }
 
 BufferWindow::BufferWindow(uint8_t *buffer, size_t capacity)
-    : buffer_(buffer), capacity_(capacity), readable_(0) {
-#ifdef NAVLIST_FUZZ_ASAN
+    : buffer_(buffer), capacity_(capacity) {
   ASAN_POISON_MEMORY_REGION(buffer_, capacity_);
-#endif
 }
 
 uint8_t *BufferWindow::load(const uint8_t *data, size_t length, size_t size) {
   if (length > size || size > capacity_)
     fail("window of %zu bytes (%zu given) does not fit %zu", size, length, capacity_);
-#ifdef NAVLIST_FUZZ_ASAN
   if (size > readable_)
     ASAN_UNPOISON_MEMORY_REGION(buffer_ + readable_, size - readable_);
   else
     ASAN_POISON_MEMORY_REGION(buffer_ + size, readable_ - size);
-#endif
   readable_ = size;
   if (length > 0)
     std::memcpy(buffer_, data, length);

@@ -3,7 +3,6 @@
 // buffers with everything past the bytes read made unreadable, and splitting one input into files.
 #pragma once
 
-#include <csetjmp>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -15,17 +14,12 @@ namespace fuzz {
 // message, which the fuzzer reports as a crash.
 void use_checked_sink();
 
-// Bytes of report printed since the last run_with_output_budget began.
-size_t report_bytes();
-// A hash of those bytes, to compare two reports without keeping them.
-uint64_t report_hash();
-
-// Runs `dump`, stopping it once it has printed `budget` bytes of report. A hostile table can
-// claim a report far too large to print in a fuzzing run (language units sharing one unit of
-// 65535 program chains that share one chain of 65535 commands); such an input is cut off
-// rather than taken for a hang, since its cost is only its output. Returns false when cut off.
-// The dump must hold no object with a destructor: it is left by longjmp.
-bool run_with_output_budget(void (*dump)(const void *), const void *context, size_t budget);
+// Runs `dump` with the checked sink, stopping it once it has printed `budget` bytes of report.
+// A hostile table can claim a report far too large to print in a fuzzing run (language units
+// sharing one unit of 65535 program chains that share one chain of 65535 commands); such an
+// input is cut off rather than taken for a hang, since its cost is only its output. The dump
+// must hold no object with a destructor: it is left by longjmp.
+void run_with_output_budget(void (*dump)(const void *), const void *context, size_t budget);
 
 // One of the program's static buffers, seen through the window of the file that was last read
 // into it. Under AddressSanitizer every byte past the window is poisoned, so a read of a byte
@@ -35,13 +29,13 @@ class BufferWindow {
 public:
   BufferWindow(uint8_t *buffer, size_t capacity);
   // Copies `length` bytes to the buffer's start, then zeros up to `size` (>= length), and
-  // makes exactly [0, size) readable. Bytes past `size` keep what was there.
+  // makes exactly [0, size) readable.
   uint8_t *load(const uint8_t *data, size_t length, size_t size);
 
 private:
   uint8_t *buffer_;
   size_t capacity_;
-  size_t readable_; // bytes currently readable, from the start
+  size_t readable_ = 0; // bytes currently readable, from the start
 };
 
 // Splits an input into files at each occurrence of kFileSeparator (at most `max_files`; the

@@ -18,36 +18,22 @@
 
 namespace {
 
-// Eight times the report of the largest sample disc; a larger report is only a larger claim,
-// and the fuzzer gets far more done on inputs that are cut off early.
-constexpr size_t kOutputBudget = 64 << 10;
-constexpr size_t kMaxFiles = 4;
-
-struct DumpJob {
-  const std::vector<fuzz::FilePart> *files;
-};
-
-fuzz::BufferWindow &ifo_window() {
-  static fuzz::BufferWindow window(ifo_buffer, kIfoBufferSize);
-  return window;
-}
-
 void dump_files(const void *context) {
-  const auto &files = *static_cast<const DumpJob *>(context)->files;
+  static fuzz::BufferWindow window(ifo_buffer, kIfoBufferSize);
+  const auto &files = *static_cast<const std::vector<fuzz::FilePart> *>(context);
   for (size_t n = 0; n < files.size(); ++n) {
-    const fuzz::FilePart &file = files[n];
-    const size_t size = std::max<size_t>(file.size, kMinControlFileSize);
+    const size_t size = std::max<size_t>(files[n].size, kMinControlFileSize);
     // A listing line is printed only after format_command_line wrote it; any other text
     // left here would show up as non-printable bytes.
     std::memset(listing_line_buffer, 0x01, sizeof listing_line_buffer);
-    const IfoImage image{ifo_window().load(file.data, file.size, size), size};
-    if (n == 0) {
-      dump_title_table(image);
-      dump_first_play(image);
-      dump_vmg_menus(image);
-    } else {
+    const IfoImage image{window.load(files[n].data, files[n].size, size), size};
+    if (n > 0) {
       dump_vts(image, static_cast<unsigned>(n - 1));
+      continue;
     }
+    dump_title_table(image);
+    dump_first_play(image);
+    dump_vmg_menus(image);
   }
 }
 
@@ -56,8 +42,9 @@ void dump_files(const void *context) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size > kIfoBufferSize)
     return 0;
-  const std::vector<fuzz::FilePart> files = fuzz::split_files(data, size, kMaxFiles);
-  const DumpJob job{&files};
-  fuzz::run_with_output_budget(dump_files, &job, kOutputBudget);
+  const std::vector<fuzz::FilePart> files = fuzz::split_files(data, size, 4);
+  // Eight times the report of the largest sample disc; a larger report is only a larger claim,
+  // and the fuzzer gets far more done on inputs that are cut off early.
+  fuzz::run_with_output_budget(dump_files, &files, 64 << 10);
   return 0;
 }

@@ -8,42 +8,29 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
-namespace fs = std::filesystem;
-
 int main(int argc, char **argv) {
+  namespace fs = std::filesystem;
   std::vector<fs::path> inputs;
-  for (int i = 1; i < argc; ++i) {
-    if (fs::is_directory(argv[i])) {
+  for (int i = 1; i < argc; ++i)
+    if (fs::is_directory(argv[i]))
       for (const auto &entry : fs::directory_iterator(argv[i]))
-        if (entry.is_regular_file())
-          inputs.push_back(entry.path());
-    } else {
+        inputs.push_back(entry.path());
+    else
       inputs.emplace_back(argv[i]);
-    }
-  }
   std::sort(inputs.begin(), inputs.end());
-  if (inputs.empty()) {
-    std::fprintf(stderr, "no inputs to replay\n");
-    return 1;
-  }
   for (const fs::path &path : inputs) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-      std::fprintf(stderr, "cannot read %s\n", path.c_str());
-      return 1;
-    }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
-    // Never a null pointer, even for an empty input, as under libFuzzer.
-    bytes.reserve(1);
     std::fprintf(stderr, "%s\n", path.c_str());
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+      return 1;
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    bytes.reserve(1); // never a null pointer, even for an empty input, as under libFuzzer
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
   }
   std::printf("replayed %zu inputs\n", inputs.size());
-  return 0;
+  return inputs.empty() ? 1 : 0;
 }

@@ -2,10 +2,8 @@
 // Test fixture builder: lays out control files and menu VOB packs from a description.
 #include "fixture.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <stdexcept>
 
 namespace fixture {
@@ -13,7 +11,12 @@ namespace fixture {
 namespace {
 
 constexpr size_t kSector = 2048;
-constexpr size_t kPgcFixed = 0xEC;
+
+// The `width` bytes at `at`, most significant first.
+void put(Bytes &bytes, size_t at, unsigned width, size_t value) {
+  for (unsigned i = 0; i < width; ++i)
+    bytes.at(at + i) = static_cast<uint8_t>(value >> (8 * (width - 1 - i)));
+}
 
 void align_to_sector(Bytes &bytes) {
   bytes.resize((bytes.size() + kSector - 1) / kSector * kSector);
@@ -26,217 +29,162 @@ size_t append_zeros(Bytes &bytes, size_t count) {
 }
 
 // Appends one program chain with its command and cell tables; returns its offset.
-size_t append_pgc(Bytes &out, const Pgc &pgc, Layout &layout) {
-  const size_t start = append_zeros(out, kPgcFixed);
-  layout.pgcs.push_back(static_cast<uint32_t>(start));
+size_t append_pgc(Bytes &out, const Pgc &pgc) {
+  const size_t start = append_zeros(out, 0xEC);
   out[start + 2] = pgc.programs;
   out[start + 3] = pgc.cell_count.value_or(static_cast<uint8_t>(pgc.cells.size()));
   if (pgc.command_table) {
     const size_t table = append_zeros(out, 8);
-    put_be16(out, start + 0xE4, static_cast<uint16_t>(table - start));
-    put_be16(out, table, static_cast<uint16_t>(pgc.pre.size()));
-    put_be16(out, table + 2, static_cast<uint16_t>(pgc.post.size()));
-    put_be16(out, table + 4, static_cast<uint16_t>(pgc.cell_commands.size()));
+    put(out, start + 0xE4, 2, table - start);
+    put(out, table, 2, pgc.pre.size());
+    put(out, table + 2, 2, pgc.post.size());
+    put(out, table + 4, 2, pgc.cell_commands.size());
     for (const auto *list : {&pgc.pre, &pgc.post, &pgc.cell_commands})
       for (const Command &c : *list)
         out.insert(out.end(), c.begin(), c.end());
-    put_be16(out, table + 6, static_cast<uint16_t>(out.size() - table - 1));
   }
   if (!pgc.cells.empty()) {
     const size_t table = append_zeros(out, 24 * pgc.cells.size());
-    put_be16(out, start + 0xE8, static_cast<uint16_t>(table - start));
+    put(out, start + 0xE8, 2, table - start);
     for (size_t j = 0; j < pgc.cells.size(); ++j) {
       out[table + 24 * j + 3] = pgc.cells[j].command_number;
-      put_be32(out, table + 24 * j + 8, pgc.cells[j].first_vobu_sector);
+      put(out, table + 24 * j + 8, 4, pgc.cells[j].first_vobu_sector);
     }
   }
   return start;
 }
 
-// A table of search pointers to program chains (a language unit or a
-// VTS_PGCIT); offsets count from the table's first byte.
-size_t append_pgc_table(Bytes &out, const std::vector<Pgc> &pgcs, Layout &layout) {
+// A table of search pointers to program chains (a language unit or a VTS_PGCIT); offsets
+// count from the table's first byte.
+size_t append_pgc_table(Bytes &out, const std::vector<Pgc> &pgcs) {
   const size_t table = append_zeros(out, 8 + 8 * pgcs.size());
-  put_be16(out, table, static_cast<uint16_t>(pgcs.size()));
+  put(out, table, 2, pgcs.size());
   for (size_t k = 0; k < pgcs.size(); ++k) {
-    const size_t pgc = append_pgc(out, pgcs[k], layout);
     out[table + 8 + 8 * k] = pgcs[k].category;
-    put_be32(out, table + 8 + 8 * k + 4, static_cast<uint32_t>(pgc - table));
+    put(out, table + 12 + 8 * k, 4, append_pgc(out, pgcs[k]) - table);
   }
-  put_be32(out, table + 4, static_cast<uint32_t>(out.size() - table - 1));
   return table;
 }
 
-size_t append_menu_table(Bytes &out, const MenuTable &menus, Layout &layout) {
+// Puts a menu table at the next sector and its sector number in the header field
+// `sector_field`.
+void place_menu_table(Bytes &out, const MenuTable &menus, size_t sector_field) {
+  align_to_sector(out);
   const size_t table = append_zeros(out, 8 + 8 * menus.units.size());
-  put_be16(out, table, static_cast<uint16_t>(menus.units.size()));
+  put(out, sector_field, 4, table / kSector);
+  put(out, table, 2, menus.units.size());
   for (size_t i = 0; i < menus.units.size(); ++i) {
     const LanguageUnit &unit = menus.units[i];
     const size_t pointer = table + 8 + 8 * i;
-    out[pointer] = unit.code.size() > 0 ? static_cast<uint8_t>(unit.code[0]) : 0;
-    out[pointer + 1] = unit.code.size() > 1 ? static_cast<uint8_t>(unit.code[1]) : 0;
+    std::memcpy(&out[pointer], unit.code.c_str(), std::min<size_t>(unit.code.size(), 2));
     out[pointer + 3] = unit.existence;
-    const size_t lu = append_pgc_table(out, unit.pgcs, layout);
-    put_be32(out, pointer + 4, static_cast<uint32_t>(lu - table));
+    put(out, pointer + 4, 4, append_pgc_table(out, unit.pgcs) - table);
   }
-  put_be32(out, table + 4, static_cast<uint32_t>(out.size() - table - 1));
-  return table;
 }
 
-// Puts a menu table at the next sector and its sector number in the header
-// field `sector_field`; returns the table's offset.
-uint32_t place_menu_table(Bytes &out, const MenuTable &menus, Layout &layout, size_t sector_field) {
+Bytes finish(Bytes &out) {
   align_to_sector(out);
-  const auto table = static_cast<uint32_t>(append_menu_table(out, menus, layout));
-  put_be32(out, sector_field, table / kSector);
-  return table;
-}
-
-// The part-of-title table at the next sector: title offsets, then 4-byte
-// chapter entries (PGCN, program 1).
-void place_ptt_table(Bytes &out, const std::vector<std::vector<uint16_t>> &titles, Layout &layout) {
-  align_to_sector(out);
-  const size_t table = append_zeros(out, 8 + 4 * titles.size());
-  layout.ptt_table = static_cast<uint32_t>(table);
-  put_be16(out, table, static_cast<uint16_t>(titles.size()));
-  for (size_t t = 0; t < titles.size(); ++t) {
-    put_be32(out, table + 8 + 4 * t, static_cast<uint32_t>(out.size() - table));
-    for (uint16_t pgcn : titles[t]) {
-      const size_t entry = append_zeros(out, 4);
-      put_be16(out, entry, pgcn);
-      put_be16(out, entry + 2, 1);
-    }
-  }
-  put_be32(out, table + 4, static_cast<uint32_t>(out.size() - table - 1));
-  put_be32(out, 0xC8, static_cast<uint32_t>(table / kSector));
-}
-
-void finish(Bytes &out, size_t min_size) {
-  align_to_sector(out);
-  if (out.size() < min_size)
-    out.resize(min_size);
+  out.resize(std::max<size_t>(out.size(), 4096));
+  return out;
 }
 
 } // namespace
 
-Command cmd(const char *hex) {
-  Command c{};
-  char *end = const_cast<char *>(hex);
-  for (size_t i = 0; i < c.size(); ++i) {
-    const long value = std::strtol(end, &end, 16);
-    c[i] = static_cast<uint8_t>(value);
+std::vector<Command> cmds(const char *hex) {
+  std::vector<Command> out;
+  for (size_t n = 0; *hex != '\0'; ++hex) {
+    if (*hex == ' ')
+      continue;
+    if (n % 8 == 0)
+      out.emplace_back();
+    out.back()[n++ % 8] = static_cast<uint8_t>(std::stoul(std::string(hex++, 2), nullptr, 16));
   }
-  return c;
+  return out;
 }
 
-Ifo build_vmg(const Vmg &vmg) {
-  Ifo ifo;
-  Bytes &out = ifo.bytes;
-  out.resize(0x400);
+Bytes build_vmg(const Vmg &vmg) {
+  Bytes out(0x400);
   std::memcpy(out.data(), "DVDVIDEO-VMG", 12);
-  if (vmg.first_play) {
-    ifo.layout.first_play = static_cast<uint32_t>(append_pgc(out, *vmg.first_play, ifo.layout));
-    put_be32(out, 0x84, ifo.layout.first_play);
-  }
+  if (vmg.first_play)
+    put(out, 0x84, 4, append_pgc(out, *vmg.first_play));
   if (vmg.titles) {
     align_to_sector(out);
     const size_t table = append_zeros(out, 8 + 12 * vmg.titles->size());
-    ifo.layout.title_table = static_cast<uint32_t>(table);
-    put_be16(out, table, static_cast<uint16_t>(vmg.titles->size()));
+    put(out, 0xC4, 4, table / kSector);
+    put(out, table, 2, vmg.titles->size());
     for (size_t i = 0; i < vmg.titles->size(); ++i) {
       const Title &t = (*vmg.titles)[i];
       const size_t entry = table + 8 + 12 * i;
       out[entry + 1] = t.angles;
-      put_be16(out, entry + 2, t.chapters);
+      put(out, entry + 2, 2, t.chapters);
       out[entry + 6] = t.vts;
       out[entry + 7] = t.title_in_vts;
     }
-    put_be32(out, 0xC4, static_cast<uint32_t>(table / kSector));
   }
   if (vmg.menus)
-    ifo.layout.menu_table = place_menu_table(out, *vmg.menus, ifo.layout, 0xC8);
-  finish(out, vmg.min_size);
-  return ifo;
+    place_menu_table(out, *vmg.menus, 0xC8);
+  return finish(out);
 }
 
-Ifo build_vts(const Vts &vts) {
-  Ifo ifo;
-  Bytes &out = ifo.bytes;
-  out.resize(kSector);
+Bytes build_vts(const Vts &vts) {
+  Bytes out(kSector);
   std::memcpy(out.data(), "DVDVIDEO-VTS", 12);
-  if (vts.titles) {
-    align_to_sector(out);
-    ifo.layout.title_pgc_table =
-        static_cast<uint32_t>(append_pgc_table(out, *vts.titles, ifo.layout));
-    put_be32(out, 0xCC, ifo.layout.title_pgc_table / kSector);
-  }
+  if (vts.titles)
+    put(out, 0xCC, 4, append_pgc_table(out, *vts.titles) / kSector);
   if (vts.menus)
-    ifo.layout.menu_table = place_menu_table(out, *vts.menus, ifo.layout, 0xD0);
-  if (vts.chapters)
-    place_ptt_table(out, *vts.chapters, ifo.layout);
-  finish(out, vts.min_size);
-  return ifo;
-}
-
-Bytes nav_pack_with_count(const std::vector<Command> &buttons, uint8_t count) {
-  Bytes pack(kSector);
-  const uint8_t pack_start[] = {0x00, 0x00, 0x01, 0xBA};
-  const uint8_t system_header[] = {0x00, 0x00, 0x01, 0xBB};
-  std::memcpy(pack.data(), pack_start, 4);
-  std::memcpy(pack.data() + 14, system_header, 4);
-  pack[158] = count;
-  for (size_t i = 0; i < buttons.size(); ++i) {
-    const size_t at = 197 + 18 * i;
-    if (at + 8 > pack.size())
-      throw std::out_of_range("too many buttons for one pack");
-    std::memcpy(pack.data() + at, buttons[i].data(), 8);
+    place_menu_table(out, *vts.menus, 0xD0);
+  if (vts.chapters) {
+    // Title offsets, then 4-byte chapter entries (PGCN, program 1).
+    align_to_sector(out);
+    const size_t table = append_zeros(out, 8 + 4 * vts.chapters->size());
+    put(out, table, 2, vts.chapters->size());
+    put(out, 0xC8, 4, table / kSector);
+    for (size_t t = 0; t < vts.chapters->size(); ++t) {
+      put(out, table + 8 + 4 * t, 4, out.size() - table);
+      for (uint16_t pgcn : (*vts.chapters)[t]) {
+        const size_t entry = append_zeros(out, 4);
+        put(out, entry, 2, pgcn);
+        put(out, entry + 2, 2, 1);
+      }
+    }
+    put(out, table + 4, 4, out.size() - table - 1);
   }
-  return pack;
+  return finish(out);
 }
 
-Bytes nav_pack(const std::vector<Command> &buttons) {
-  return nav_pack_with_count(buttons, static_cast<uint8_t>(buttons.size()));
+Bytes patched(Bytes bytes, const std::vector<Patch> &patches) {
+  for (const Patch &p : patches)
+    if (p.width == 0)
+      bytes.resize(p.at);
+    else
+      put(bytes, p.at, p.width, p.value);
+  return bytes;
 }
 
 Bytes video_pack() {
   Bytes pack(kSector);
-  const uint8_t pack_start[] = {0x00, 0x00, 0x01, 0xBA};
-  const uint8_t video_start[] = {0x00, 0x00, 0x01, 0xE0};
-  std::memcpy(pack.data(), pack_start, 4);
-  std::memcpy(pack.data() + 14, video_start, 4);
+  const uint8_t start_codes[] = {0x00, 0x00, 0x01, 0xBA, 0x00, 0x00, 0x01, 0xE0};
+  std::memcpy(pack.data(), start_codes, 4);
+  std::memcpy(pack.data() + 14, start_codes + 4, 4);
   return pack;
 }
 
-void append_pack(Bytes &vob, const Bytes &pack, size_t times) {
-  for (size_t i = 0; i < times; ++i)
-    vob.insert(vob.end(), pack.begin(), pack.end());
+Bytes nav_pack(const std::vector<Command> &buttons, std::optional<uint8_t> count) {
+  Bytes pack = video_pack();
+  pack[17] = 0xBB; // a system header where a video pack has its video stream
+  pack[158] = count.value_or(static_cast<uint8_t>(buttons.size()));
+  if (buttons.size() > 103) // the last command would pass the end of the pack
+    throw std::out_of_range("too many buttons for one pack");
+  for (size_t i = 0; i < buttons.size(); ++i)
+    std::memcpy(&pack[197 + 18 * i], buttons[i].data(), 8);
+  return pack;
 }
 
-void put_be16(Bytes &bytes, size_t offset, uint16_t value) {
-  bytes.at(offset) = static_cast<uint8_t>(value >> 8);
-  bytes.at(offset + 1) = static_cast<uint8_t>(value);
-}
-
-void put_be32(Bytes &bytes, size_t offset, uint32_t value) {
-  put_be16(bytes, offset, static_cast<uint16_t>(value >> 16));
-  put_be16(bytes, offset + 2, static_cast<uint16_t>(value));
-}
-
-uint16_t be16(const Bytes &bytes, size_t offset) {
-  return static_cast<uint16_t>(bytes.at(offset) << 8 | bytes.at(offset + 1));
-}
-
-uint32_t be32(const Bytes &bytes, size_t offset) {
-  return uint32_t{be16(bytes, offset)} << 16 | be16(bytes, offset + 2);
-}
-
-void write_file(const std::filesystem::path &path, const Bytes &bytes) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char *>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  if (!out)
-    throw std::runtime_error("cannot write " + path.string());
+Bytes join_packs(const std::vector<Bytes> &packs) {
+  Bytes vob;
+  for (const Bytes &p : packs)
+    vob.insert(vob.end(), p.begin(), p.end());
+  return vob;
 }
 
 } // namespace fixture

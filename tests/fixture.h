@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Test fixture builder: writes DVD-Video control files and menu VOBs from a compact description.
 //
-// A description names only what a test cares about; the builder lays the
-// structures out the way authoring tools do (header sector, first-play chain
-// at 0x400, each table from a fresh sector) and returns the bytes together
-// with where it put each table, so a test can then break any field by hand.
+// A description names only what a test cares about; the builder lays the structures out the
+// way authoring tools do, so that a test knows where each one lies: the header sector, the
+// first-play chain at 0x400, each table from a fresh sector in the order title table (0x800
+// when present), menu table; a chain's command table right after its fixed 0xEC bytes, then
+// its cell table; the file padded to whole sectors, at least 4096 bytes. A test then breaks
+// any field with a Patch.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,8 +20,9 @@ namespace fixture {
 using Bytes = std::vector<uint8_t>;
 using Command = std::array<uint8_t, 8>;
 
-// "20 01 00 00 00 00 00 01" -> the 8 bytes.
-Command cmd(const char *hex);
+// Commands from hexadecimal digits, 8 bytes each, with spaces anywhere between bytes:
+// "2001 0000 0000 0001" or "20 01 00 00 00 00 00 01".
+std::vector<Command> cmds(const char *hex);
 
 struct Cell {
   uint8_t command_number = 0; // 1-based cell command, 0: none
@@ -61,47 +63,33 @@ struct Vmg {
   std::optional<std::vector<Title>> titles = std::vector<Title>{}; // nullopt: sector 0
   std::optional<Pgc> first_play = {};                              // nullopt: offset 0
   std::optional<MenuTable> menus = {};                             // nullopt: sector 0
-  size_t min_size = 4096;
 };
 
 struct Vts {
   std::optional<std::vector<Pgc>> titles = {}; // VTS_PGCIT; nullopt: sector 0
   std::optional<MenuTable> menus = {};         // VTSM_PGCI_UT; nullopt: sector 0
-  // VTS_PTT_SRPT: each title's chapters as title PGC numbers; nullopt: sector 0.
+  // VTS_PTT_SRPT, at the sector after the menu table: each title's chapters as
+  // title PGC numbers; nullopt: sector 0.
   std::optional<std::vector<std::vector<uint16_t>>> chapters = {};
-  size_t min_size = 4096;
 };
 
-// Where the builder put things: byte offsets in the file.
-struct Layout {
-  uint32_t first_play = 0;      // first-play PGC
-  uint32_t title_table = 0;     // TT_SRPT
-  uint32_t menu_table = 0;      // VMGM_PGCI_UT or VTSM_PGCI_UT
-  uint32_t title_pgc_table = 0; // VTS_PGCIT
-  uint32_t ptt_table = 0;       // VTS_PTT_SRPT
-  std::vector<uint32_t> pgcs;   // every PGC in the order written
+Bytes build_vmg(const Vmg &vmg);
+Bytes build_vts(const Vts &vts);
+
+// A change to a built file: the `width` bytes (1, 2 or 4) at `at` set to `value`, most
+// significant first. Width 0 cuts or extends the file to `at` bytes.
+struct Patch {
+  size_t at;
+  unsigned width;
+  uint32_t value = 0;
 };
+Bytes patched(Bytes bytes, const std::vector<Patch> &patches);
 
-struct Ifo {
-  Bytes bytes;
-  Layout layout;
-};
-
-Ifo build_vmg(const Vmg &vmg);
-Ifo build_vts(const Vts &vts);
-
-// Menu VOB packs, 2048 bytes each.
-Bytes nav_pack(const std::vector<Command> &buttons);
-// A NAV pack whose button count byte says `count` whatever the table holds.
-Bytes nav_pack_with_count(const std::vector<Command> &buttons, uint8_t count);
+// Menu VOB packs, 2048 bytes each. A NAV pack's button count byte says
+// `count` when given, whatever the table holds.
+Bytes nav_pack(const std::vector<Command> &buttons, std::optional<uint8_t> count = {});
 Bytes video_pack();
-void append_pack(Bytes &vob, const Bytes &pack, size_t times = 1);
-
-void put_be16(Bytes &bytes, size_t offset, uint16_t value);
-void put_be32(Bytes &bytes, size_t offset, uint32_t value);
-uint16_t be16(const Bytes &bytes, size_t offset);
-uint32_t be32(const Bytes &bytes, size_t offset);
-
-void write_file(const std::filesystem::path &path, const Bytes &bytes);
+// The packs one after the other, as a VOB file.
+Bytes join_packs(const std::vector<Bytes> &packs);
 
 } // namespace fixture

@@ -3,7 +3,6 @@
 #include "harness.h"
 
 #include "driver/driver.h"
-#include "fixture.h"
 #include "platform/console.h"
 
 #include <gtest/gtest.h>
@@ -19,84 +18,73 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The file that receives the program's output. On Windows tmpfile() makes its
-// file in the root folder of the current drive, where a user may not write, so
-// there it is a named file in the temporary folder, removed after the run.
-std::FILE *open_capture(fs::path &name) {
-#ifdef _WIN32
+// A name under the system's temporary folder that no other test uses.
+fs::path fresh_temp_name(const char *prefix) {
   static std::atomic<unsigned> counter{0};
-  std::random_device seed;
-  name = fs::temp_directory_path() /
-         ("navlist-capture-" + std::to_string(seed()) + "-" + std::to_string(counter++));
-  return std::fopen(name.string().c_str(), "w+b");
-#else
-  name.clear();
-  return std::tmpfile();
-#endif
+  return fs::temp_directory_path() /
+         (prefix + std::to_string(std::random_device()()) + "-" + std::to_string(counter++));
+}
+
+std::vector<std::string> lines_of(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  return lines;
 }
 
 } // namespace
 
 std::string capture_output(const std::function<void()> &body) {
-  fs::path capture_name;
-  std::FILE *capture = open_capture(capture_name);
+  // A named file: on Windows tmpfile() makes its file in the drive's root folder, where a user
+  // may not write.
+  const fs::path name = fresh_temp_name("navlist-capture-");
+  std::FILE *capture = std::fopen(name.string().c_str(), "wb");
   if (capture == nullptr)
-    throw std::runtime_error("cannot open a temporary file for the output");
+    throw std::runtime_error("cannot open a file for the output");
   console_set_stream(capture);
   body();
-  console_flush();
   console_set_stream(nullptr);
-
-  std::string output;
-  std::rewind(capture);
-  char chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, capture)) > 0)
-    output.append(chunk, got);
   std::fclose(capture);
-  if (!capture_name.empty())
-    fs::remove(capture_name);
+  std::string output = read_file(name);
+  fs::remove(name);
   return output;
 }
 
 RunResult run_navlist(const std::vector<std::string> &args, const fs::path &cwd) {
-  std::vector<std::string> storage;
-  storage.push_back("navlist");
+  std::vector<std::string> storage = {"navlist"};
   storage.insert(storage.end(), args.begin(), args.end());
   std::vector<char *> argv;
   for (std::string &s : storage)
     argv.push_back(s.data());
   argv.push_back(nullptr);
-
   const fs::path previous = fs::current_path();
   if (!cwd.empty())
     fs::current_path(cwd);
   int status = -1;
   std::string output =
       capture_output([&] { status = navlist_main(static_cast<int>(storage.size()), argv.data()); });
-  if (!cwd.empty())
-    fs::current_path(previous);
+  fs::current_path(previous);
   return RunResult{status, std::move(output)};
 }
 
-TempDir::TempDir() {
-  static std::atomic<unsigned> counter{0};
-  std::random_device seed;
-  for (;;) {
-    path_ = fs::temp_directory_path() /
-            ("navlist-test-" + std::to_string(seed()) + "-" + std::to_string(counter++));
-    if (fs::create_directory(path_))
-      return;
-  }
+Disc::Disc() {
+  do
+    path_ = fresh_temp_name("navlist-test-");
+  while (!fs::create_directory(path_));
 }
 
-TempDir::~TempDir() {
+Disc::~Disc() {
   std::error_code ignored;
   fs::remove_all(path_, ignored);
 }
 
 void Disc::put(const std::string &name, const std::vector<uint8_t> &bytes) const {
-  fixture::write_file(folder() / name, bytes);
+  fs::create_directories(folder());
+  std::ofstream out(folder() / name, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+  if (!out)
+    throw std::runtime_error("cannot write " + name);
 }
 
 void Disc::put_files(const std::string &names) const {
@@ -107,43 +95,44 @@ void Disc::put_files(const std::string &names) const {
     if (name.back() == '/')
       fs::create_directories(folder() / name);
     else if (colon != std::string::npos)
-      put(name.substr(0, colon), fixture::Bytes(std::stoul(name.substr(colon + 1))));
+      put(name.substr(0, colon), std::vector<uint8_t>(std::stoul(name.substr(colon + 1))));
     else
-      put(name, fixture::Bytes(name.ends_with(".VOB") ? 0 : 4096));
+      put(name, std::vector<uint8_t>(name.ends_with(".VOB") ? 0 : 4096));
   }
 }
 
 RunResult Disc::run(std::vector<std::string> args) const {
   args.push_back("VIDEO_TS");
-  return run_navlist(args, dir_.path());
+  return run_navlist(args, path_);
 }
 
-std::string marker(const std::string &indent, const std::string &what, uint64_t offset) {
-  char hex[24];
-  std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(offset));
-  return indent + "(out of range: " + what + " at 0x" + hex + ")";
+std::string book_entry(const std::string &label, const RunResult &result) {
+  return "=== " + label + ": exit " + std::to_string(result.status) + "\n" + result.output;
 }
 
-std::string listing(unsigned number, uint64_t offset, const std::string &raw_and_text) {
-  char head[32];
-  std::snprintf(head, sizeof head, "    %03u[%06llX]:[", number,
-                static_cast<unsigned long long>(offset));
-  return head + raw_and_text;
+std::vector<BookCase> files_cases(std::initializer_list<const char *> names) {
+  std::vector<BookCase> cases;
+  for (const char *n : names)
+    cases.push_back({n, [=](const Disc &d) { d.put_files(n); }});
+  return cases;
 }
 
-std::vector<std::string> split_lines(const std::string &text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
-  return lines;
+void expect_golden_book(const std::vector<BookCase> &cases, const Args &args,
+                        const std::string &name) {
+  std::string book;
+  for (const BookCase &c : cases) {
+    Disc disc;
+    c.lay_out(disc);
+    book += book_entry(c.label, disc.run(args));
+  }
+  expect_golden(book, name);
 }
 
 fs::path sample_disc(const std::string &name) {
   return fs::path(NAVLIST_SAMPLES_DIR) / name / "VIDEO_TS";
 }
 
-std::string read_text_file(const fs::path &path) {
+std::string read_file(const fs::path &path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
@@ -152,30 +141,18 @@ std::string read_text_file(const fs::path &path) {
 
 void expect_golden(const std::string &actual, const std::string &name) {
   const fs::path path = fs::path(NAVLIST_GOLDEN_DIR) / name;
-  const char *update = std::getenv("NAVLIST_UPDATE_GOLDEN");
-  if (update != nullptr && std::string(update) == "1") {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << actual;
+  if (const char *update = std::getenv("NAVLIST_UPDATE_GOLDEN"); update && *update == '1') {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << actual;
     return;
   }
-  ASSERT_TRUE(fs::exists(path)) << "missing golden file " << path;
-  const std::string expected = read_text_file(path);
+  const std::string expected = read_file(path);
   if (expected == actual)
     return;
-  std::istringstream want(expected), got(actual);
-  std::string want_line, got_line;
-  for (unsigned line = 1;; ++line) {
-    const bool have_want = static_cast<bool>(std::getline(want, want_line));
-    const bool have_got = static_cast<bool>(std::getline(got, got_line));
-    if (!have_want && !have_got) {
-      ADD_FAILURE() << name << ": differs only in its final newline";
-      return;
-    }
-    if (have_want != have_got || want_line != got_line) {
-      ADD_FAILURE() << name << " line " << line
-                    << ":\n  expected: " << (have_want ? want_line : "<end of file>")
-                    << "\n  actual:   " << (have_got ? got_line : "<end of file>");
-      return;
-    }
-  }
+  const std::vector<std::string> want = lines_of(expected), got = lines_of(actual);
+  size_t line = 0;
+  while (line < want.size() && line < got.size() && want[line] == got[line])
+    ++line;
+  ADD_FAILURE() << name << " line " << line + 1
+                << ":\n  expected: " << (line < want.size() ? want[line] : "<end of file>")
+                << "\n  actual:   " << (line < got.size() ? got[line] : "<end of file>");
 }

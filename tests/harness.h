@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+using Args = std::vector<std::string>;
+
 struct RunResult {
   int status;
   std::string output;
@@ -21,19 +23,6 @@ RunResult run_navlist(const std::vector<std::string> &args, const std::filesyste
 // Everything the program prints through its console while `body` runs.
 std::string capture_output(const std::function<void()> &body);
 
-// A fresh folder under the system's temporary folder, removed with the object.
-class TempDir {
-public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir &) = delete;
-  TempDir &operator=(const TempDir &) = delete;
-  const std::filesystem::path &path() const { return path_; }
-
-private:
-  std::filesystem::path path_;
-};
-
 // The folder of a sample disc shipped in the repository, e.g. "plain".
 std::filesystem::path sample_disc(const std::string &name);
 
@@ -42,13 +31,19 @@ std::filesystem::path sample_disc(const std::string &name);
 // file is rewritten instead: review every line of it before committing.
 void expect_golden(const std::string &actual, const std::string &name);
 
-std::string read_text_file(const std::filesystem::path &path);
+std::string read_file(const std::filesystem::path &path);
 
-// A folder VIDEO_TS inside a fresh temporary folder. run() lists it from the
-// temporary folder, so that file names print as VIDEO_TS\NAME.
+// A folder VIDEO_TS inside a fresh temporary folder, which is removed with the
+// object. run() lists it from the temporary folder, so that file names print
+// as VIDEO_TS\NAME.
 class Disc {
 public:
-  std::filesystem::path folder() const { return dir_.path() / "VIDEO_TS"; }
+  Disc();
+  ~Disc();
+  Disc(const Disc &) = delete;
+  Disc &operator=(const Disc &) = delete;
+  const std::filesystem::path &path() const { return path_; }
+  std::filesystem::path folder() const { return path_ / "VIDEO_TS"; }
   void put(const std::string &name, const std::vector<uint8_t> &bytes) const;
   // Lays out files named in `names`, separated by spaces: NAME.IFO is a
   // 4096-byte control file of zeros (no tables), NAME.VOB an empty file,
@@ -58,11 +53,19 @@ public:
   RunResult run(std::vector<std::string> args = {"-I"}) const;
 
 private:
-  TempDir dir_;
+  std::filesystem::path path_;
 };
 
-// The marker for what lies outside the bytes read: "(out of range: WHAT at 0xOFFSET)".
-std::string marker(const std::string &indent, const std::string &what, uint64_t offset);
-// A -I listing line: "    NNN[OOOOOO]:[" and then `raw_and_text`.
-std::string listing(unsigned number, uint64_t offset, const std::string &raw_and_text);
-std::vector<std::string> split_lines(const std::string &text);
+// A golden book: the reports of many small discs in one golden file, each
+// under the line "=== <label>: exit <status>".
+struct BookCase {
+  const char *label;
+  std::function<void(const Disc &)> lay_out;
+};
+// Lays out each case's disc, lists it with `args` and compares the book with
+// tests/golden/<name> as expect_golden does.
+void expect_golden_book(const std::vector<BookCase> &cases, const Args &args,
+                        const std::string &name);
+std::string book_entry(const std::string &label, const RunResult &result);
+// Discs laid out by Disc::put_files, one for each of `names`, which is also the label.
+std::vector<BookCase> files_cases(std::initializer_list<const char *> names);

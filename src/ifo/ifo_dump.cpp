@@ -3,6 +3,7 @@
 #include "ifo/ifo_dump.h"
 
 #include "common/report.h"
+#include "common/report_layout.h"
 #include "ifo/ifo_layout.h"
 #include "ifo/pgc_commands.h"
 #include "ifo/pgc_tables.h"
@@ -29,16 +30,6 @@ LoadResult load_control_file(const char *name, IfoImage *image) {
 }
 
 } // namespace
-
-void print_file_separator() {
-  console_write_text(
-      "\n==============================================================================\n");
-}
-
-void print_section_separator() {
-  console_write_text(
-      "\n------------------------------------------------------------------------------\n");
-}
 
 int dump_title_table(const IfoImage &image) {
   print_file_separator();

@@ -16,8 +16,3 @@ inline constexpr unsigned kMaxTitleSets = 99;
 int dump_ifo_files(const char *path);
 int dump_title_table(const IfoImage &image);
 int dump_first_play(const IfoImage &image);
-
-// The separators that open each file's part of the report (equals signs)
-// and each further section of the same file (hyphens).
-void print_file_separator();
-void print_section_separator();

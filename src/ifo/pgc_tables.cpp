@@ -3,7 +3,7 @@
 #include "ifo/pgc_tables.h"
 
 #include "common/report.h"
-#include "ifo/ifo_dump.h"
+#include "common/report_layout.h"
 #include "ifo/ifo_layout.h"
 #include "ifo/pgc_commands.h"
 #include "platform/console.h"

@@ -3,6 +3,7 @@
 #include "menuvob/menu_vob_scan.h"
 
 #include "common/report.h"
+#include "common/report_layout.h"
 #include "ifo/ifo_dump.h"
 #include "ifo/ifo_layout.h"
 #include "menuvob/cell_start_index.h"
