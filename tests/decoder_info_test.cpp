@@ -82,7 +82,7 @@ TEST(DecoderInfo, OperationConditionAndTarget) {
   // clang-format on
   for (const Row &row : rows) {
     SCOPED_TRACE(row.bytes);
-    const fixture::Command command = fixture::cmd(row.bytes);
+    const fixture::Command command = fixture::cmds(row.bytes)[0];
     char text[kDecodedTextSize];
     CommandInfo info;
     const size_t length = decode_command_info(command.data(), text, &info);

@@ -22,7 +22,10 @@ TEST(CommandLine, MessagesStatusAndNormalizedPaths) {
       "DISC", "-V|DISC", "-v|DISC", "DISC|-i", "DISC|-i|-V", "-V|-I|DISC", "-I|-I|DISC",
       "-I|D:\\DISC", "-I|D:\\DISC\\", "-I|", "-I|dir/sub", "-I|D:\\\x95\x5C", "-I|D:\\\x95\x5C\\",
       "-I|D:\\~\\", "-I|\x7F\\", "-I|\x80\\", "-I|\x9F\\", "-I|\xA0\\", "-I|\xDF\\", "-I|\xE0\\",
-      "-I|\xFC\\", "-I|\xFD\\", "-I|a\x81\x5C\\"};
+      "-I|\xFC\\", "-I|\xFD\\", "-I|a\x81\x5C\\",
+      // The long options, in any case and place; the options that end the run at once.
+      "--help", "--version", "-I|--VERSION|-x", "--json|DISC|--help", "--json|--graph|DISC",
+      "-x|--json|DISC", "--jsonx|DISC", "--json|-I", "--Json|-V|DISC", "DISC|-v|--graph"};
   // clang-format on
   // 247 characters once normalized is the longest path; a trailing separator counts once.
   const std::string x246(246, 'x');
@@ -48,7 +51,7 @@ TEST(CommandLine, MessagesStatusAndNormalizedPaths) {
 TEST(CommandLine, FolderNamesOpenAsGiven) {
   for (const std::string &name : {std::string(246, 'd'), std::string("\x95\\")}) {
     const Disc disc;
-    std::filesystem::copy(sample_disc("vtsm_menus"), disc.path() / name);
+    copy_sample("vtsm_menus", disc.path() / name);
     const RunResult result = run_navlist({name}, disc.path());
     EXPECT_EQ(result.status, 0);
     expect_golden(result.output, "full_vtsm_menus.txt");

@@ -4,6 +4,7 @@
 
 #include "driver/driver.h"
 #include "platform/console.h"
+#include "platform/disc_file.h"
 
 #include <gtest/gtest.h>
 
@@ -25,15 +26,15 @@ fs::path fresh_temp_name(const char *prefix) {
          (prefix + std::to_string(std::random_device()()) + "-" + std::to_string(counter++));
 }
 
-std::vector<std::string> lines_of(const std::string &text) {
+} // namespace
+
+std::vector<std::string> split_lines(const std::string &text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);)
     lines.push_back(line);
   return lines;
 }
-
-} // namespace
 
 std::string capture_output(const std::function<void()> &body) {
   // A named file: on Windows tmpfile() makes its file in the drive's root folder, where a user
@@ -65,6 +66,7 @@ RunResult run_navlist(const std::vector<std::string> &args, const fs::path &cwd)
   std::string output =
       capture_output([&] { status = navlist_main(static_cast<int>(storage.size()), argv.data()); });
   fs::current_path(previous);
+  use_disc_folders();
   return RunResult{status, std::move(output)};
 }
 
@@ -79,12 +81,16 @@ Disc::~Disc() {
   fs::remove_all(path_, ignored);
 }
 
-void Disc::put(const std::string &name, const std::vector<uint8_t> &bytes) const {
-  fs::create_directories(folder());
-  std::ofstream out(folder() / name, std::ios::binary | std::ios::trunc);
+void write_file(const fs::path &path, const std::vector<uint8_t> &bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
   if (!out)
-    throw std::runtime_error("cannot write " + name);
+    throw std::runtime_error("cannot write " + path.string());
+}
+
+void Disc::put(const std::string &name, const std::vector<uint8_t> &bytes) const {
+  write_file(folder() / name, bytes);
 }
 
 void Disc::put_files(const std::string &names) const {
@@ -132,6 +138,11 @@ fs::path sample_disc(const std::string &name) {
   return fs::path(NAVLIST_SAMPLES_DIR) / name / "VIDEO_TS";
 }
 
+void copy_sample(const std::string &name, const fs::path &to) {
+  fs::create_directories(to.parent_path());
+  fs::copy(sample_disc(name), to);
+}
+
 std::string read_file(const fs::path &path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
@@ -148,7 +159,7 @@ void expect_golden(const std::string &actual, const std::string &name) {
   const std::string expected = read_file(path);
   if (expected == actual)
     return;
-  const std::vector<std::string> want = lines_of(expected), got = lines_of(actual);
+  const std::vector<std::string> want = split_lines(expected), got = split_lines(actual);
   size_t line = 0;
   while (line < want.size() && line < got.size() && want[line] == got[line])
     ++line;

@@ -17,7 +17,8 @@ struct RunResult {
 
 // Runs the whole program with these arguments (without the program name),
 // from the working folder `cwd` when it is not empty, and returns its exit
-// status and everything it printed.
+// status and everything it printed. Afterwards names lead to folders again,
+// whatever disc image the run opened.
 RunResult run_navlist(const std::vector<std::string> &args, const std::filesystem::path &cwd = {});
 
 // Everything the program prints through its console while `body` runs.
@@ -25,6 +26,8 @@ std::string capture_output(const std::function<void()> &body);
 
 // The folder of a sample disc shipped in the repository, e.g. "plain".
 std::filesystem::path sample_disc(const std::string &name);
+// Copies the files of that folder to the folder `to`, made with its parents.
+void copy_sample(const std::string &name, const std::filesystem::path &to);
 
 // Compares `actual` with tests/golden/<name> byte for byte and reports the
 // first differing line. With NAVLIST_UPDATE_GOLDEN=1 in the environment the
@@ -32,6 +35,9 @@ std::filesystem::path sample_disc(const std::string &name);
 void expect_golden(const std::string &actual, const std::string &name);
 
 std::string read_file(const std::filesystem::path &path);
+// Writes `bytes` to `path`, making the folders on the way.
+void write_file(const std::filesystem::path &path, const std::vector<uint8_t> &bytes);
+std::vector<std::string> split_lines(const std::string &text);
 
 // A folder VIDEO_TS inside a fresh temporary folder, which is removed with the
 // object. run() lists it from the temporary folder, so that file names print

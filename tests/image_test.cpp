@@ -3,7 +3,6 @@
 // bad images print one line.
 #include "harness.h"
 
-#include "fixture.h"
 #include "menuvob/menu_vob_scan.h"
 #include "platform/disc_file.h"
 #include "platform/name_list.h"
@@ -24,39 +23,11 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kBanner = "*** NAVLIST Ver 1.00 ***\n";
-const char *const kSamples[] = {"plain", "vmgm_menu", "vtsm_menus", "many_buttons"};
-
-// Each run leaves the disc it chose behind; the next test starts from folders.
-RunResult run(const std::vector<std::string> &args, const fs::path &cwd) {
-  RunResult result = run_navlist(args, cwd);
-  use_disc_folders();
-  return result;
-}
-
-// Copies a sample disc's VIDEO_TS into `root` as `folder`, each file name
-// passed through `rename`.
-void copy_sample(
-    const std::string &disc, const fs::path &root, const std::string &folder,
-    std::string (*rename)(std::string) = [](std::string n) { return n; }) {
-  fs::create_directories(root / folder);
-  for (const auto &entry : fs::directory_iterator(sample_disc(disc)))
-    fs::copy_file(entry.path(), root / folder / rename(entry.path().filename().string()));
-}
 
 #ifdef NAVLIST_HAVE_UDFREAD
 
-std::string lower(std::string name) {
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return name;
-}
-
-bool have_genisoimage() {
-  return std::string(NAVLIST_GENISOIMAGE).find('/') != std::string::npos;
-}
-
-// Writes the UDF image of the folder `root` (which holds VIDEO_TS) to `image`;
-// `dvd_video` lays it out as a DVD-Video disc.
+// Writes the UDF image of the folder `root` (which holds VIDEO_TS) to `image`; `dvd_video` lays
+// it out as a DVD-Video disc.
 void make_image(const fs::path &root, const fs::path &image, bool dvd_video = true) {
   const std::string command = std::string(NAVLIST_GENISOIMAGE) + " -quiet -udf " +
                               (dvd_video ? "-dvd-video " : "") + "-o '" + image.string() + "' '" +
@@ -65,60 +36,66 @@ void make_image(const fs::path &root, const fs::path &image, bool dvd_video = tr
 }
 
 #define REQUIRE_GENISOIMAGE()                                                                      \
-  if (!have_genisoimage())                                                                         \
+  if (std::string(NAVLIST_GENISOIMAGE).find('/') == std::string::npos)                             \
   GTEST_SKIP() << "genisoimage is not installed"
 
 TEST(DiscImage, SampleDiscsReportAsTheirFolders) {
   REQUIRE_GENISOIMAGE();
-  for (const std::string disc : kSamples) {
-    TempDir dir;
+  for (const std::string disc : {"plain", "vmgm_menu", "vtsm_menus", "many_buttons"}) {
+    const Disc dir;
     make_image(sample_disc(disc).parent_path(), dir.path() / "disc.iso");
-    const RunResult result = run({"disc.iso"}, dir.path());
+    const RunResult result = run_navlist({"disc.iso"}, dir.path());
     EXPECT_EQ(result.status, disc == "plain" ? 1 : 0) << disc;
     expect_golden(result.output, "full_" + disc + ".txt");
   }
 }
 
-// Names inside the image are matched ignoring case, the VIDEO_TS folder's
-// as well as its files'; messages spell the names as the program builds them.
+// Names inside the image are matched ignoring case, the VIDEO_TS folder's as well as its files';
+// messages spell the names as the program builds them.
 TEST(DiscImage, NamesInsideTheImageIgnoreCase) {
   REQUIRE_GENISOIMAGE();
-  for (const auto &[missing, ending] :
-       {std::pair{"", ""}, std::pair{"vts_01_0.ifo", "m.iso\\VTS_01_0.IFO not found.\n"}}) {
-    TempDir dir;
-    copy_sample("vmgm_menu", dir.path() / "root", "video_ts", lower);
-    fs::resize_file(dir.path() / "root" / "video_ts" / "vts_01_1.vob", 0); // never read
-    if (*missing)
-      fs::remove(dir.path() / "root" / "video_ts" / missing);
+  for (const std::string missing : {"", "vts_01_0.ifo"}) {
+    const Disc dir;
+    const fs::path folder = dir.path() / "root" / "video_ts";
+    copy_sample("vmgm_menu", folder);
+    for (const auto &entry : fs::directory_iterator(folder)) {
+      std::string name = entry.path().filename().string();
+      std::transform(name.begin(), name.end(), name.begin(),
+                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+      fs::rename(entry.path(), folder / name);
+    }
+    fs::resize_file(folder / "vts_01_1.vob", 0); // never read
+    if (!missing.empty())
+      fs::remove(folder / missing);
     make_image(dir.path() / "root", dir.path() / "m.iso", false);
-    const RunResult result = run({"-I", "m.iso"}, dir.path());
-    EXPECT_EQ(result.status, *ending ? 1 : 0);
-    if (*ending)
-      EXPECT_TRUE(result.output.ends_with(ending)) << result.output;
-    else
+    const RunResult result = run_navlist({"-I", "m.iso"}, dir.path());
+    EXPECT_EQ(result.status, missing.empty() ? 0 : 1);
+    if (missing.empty())
       expect_golden(result.output, "ifo_vmgm_menu.txt");
+    else
+      EXPECT_TRUE(result.output.ends_with("m.iso\\VTS_01_0.IFO not found.\n")) << result.output;
   }
 }
 
-// An image cut at every block and inside every block: each cut that loses
-// bytes of a file or of the file system prints one line and exits with 1;
-// only cuts past the last file (into the padding behind it) read as whole.
+// An image cut at every block and inside every block: each cut that loses bytes of a file or of
+// the file system prints one line and exits with 1; only cuts past the last file (into the
+// padding behind it) read as whole.
 TEST(DiscImage, EveryCutPrintsOneLineUntilTheFilesAreWhole) {
   REQUIRE_GENISOIMAGE();
   static const std::regex message(
       R"(cut\.iso (is not a UDF disc image, or it is cut short|is cut short or damaged: VIDEO_TS)"
       R"((\\[A-Z0-9_]+\.[A-Z]+)? cannot be read|is cut short: VIDEO_TS\\[A-Z0-9_]+\.[A-Z]+ ends)"
       R"( past the end of the image)\.\n)");
-  TempDir dir;
+  const Disc dir;
   const fs::path image = dir.path() / "cut.iso";
   make_image(sample_disc("vmgm_menu").parent_path(), image);
-  const RunResult whole = run({"cut.iso"}, dir.path());
-  // Where the last file's bytes end in the image (a backup file repeats its
-  // control file, so each is found from the end).
-  const std::string bytes = read_text_file(image);
+  const RunResult whole = run_navlist({"cut.iso"}, dir.path());
+  // Where the last file's bytes end in the image (a backup file repeats its control file, so
+  // each is found from the end).
+  const std::string bytes = read_file(image);
   size_t files_end = 0;
   for (const auto &entry : fs::directory_iterator(sample_disc("vmgm_menu"))) {
-    const std::string content = read_text_file(entry.path());
+    const std::string content = read_file(entry.path());
     files_end = std::max(files_end, bytes.rfind(content) + content.size());
   }
   std::set<std::string> kinds; // each message with its file name left out
@@ -126,7 +103,7 @@ TEST(DiscImage, EveryCutPrintsOneLineUntilTheFilesAreWhole) {
     if (length % 2048 != 0 && length % 2048 != 1000)
       continue;
     fs::resize_file(image, length);
-    const RunResult result = run({"cut.iso"}, dir.path());
+    const RunResult result = run_navlist({"cut.iso"}, dir.path());
     ASSERT_EQ(result.output == whole.output, length >= files_end) << length;
     if (length >= files_end)
       continue;
@@ -138,37 +115,36 @@ TEST(DiscImage, EveryCutPrintsOneLineUntilTheFilesAreWhole) {
     ASSERT_EQ(result.status, 1) << length;
     kinds.insert(std::regex_replace(m.str(1), std::regex(R"(\\[A-Z0-9_.]+)"), "\\"));
   }
-  // Cuts inside the volume descriptors, inside VIDEO_TS's directory, inside a
-  // file entry and inside a file's data.
+  // Cuts inside the volume descriptors, inside VIDEO_TS's directory, inside a file entry and
+  // inside a file's data.
   EXPECT_EQ(kinds.size(), 4u);
 }
 
 TEST(DiscImage, FilesThatAreNoImagePrintOneLine) {
   REQUIRE_GENISOIMAGE();
-  TempDir dir;
+  const Disc dir;
   fs::create_directories(dir.path() / "no_video_ts" / "AUDIO_TS");
   make_image(dir.path() / "no_video_ts", dir.path() / "audio.iso", false);
-  fixture::write_file(dir.path() / "text.txt", {'n', 'o', 't', '\n'});
-  fixture::write_file(dir.path() / "zeros.bin", fixture::Bytes(1 << 20));
-  fixture::write_file(dir.path() / "empty", {});
+  write_file(dir.path() / "text.txt", {'n', 'o', 't', '\n'});
+  write_file(dir.path() / "zeros.bin", std::vector<uint8_t>(1 << 20));
+  write_file(dir.path() / "empty", {});
   fs::copy_file(sample_disc("vmgm_menu") / "VIDEO_TS.VOB", dir.path() / "menu.mpg");
   const std::string not_udf = " is not a UDF disc image, or it is cut short.\n";
   for (const auto &[name, message] :
        {std::pair{"text.txt", not_udf}, std::pair{"zeros.bin", not_udf},
         std::pair{"empty", not_udf}, std::pair{"menu.mpg", not_udf},
         std::pair{"audio.iso", std::string(" holds no VIDEO_TS folder.\n")}}) {
-    const RunResult result = run({name}, dir.path());
+    const RunResult result = run_navlist({name}, dir.path());
     EXPECT_EQ(result.output, kBanner + name + message);
     EXPECT_EQ(result.status, 1) << name;
   }
 }
 
-// A file that the image stops giving while it is read (a disc with a bad
-// sector, or here an image cut after it was opened) is reported at that
-// point, and the dump goes on with what was read.
+// A file that the image stops giving while it is read (a disc with a bad sector, or here an image
+// cut after it was opened) is reported at that point, and the dump goes on with what was read.
 TEST(DiscImage, ReadFailureIsReportedOnce) {
   REQUIRE_GENISOIMAGE();
-  TempDir dir;
+  const Disc dir;
   const fs::path image = dir.path() / "v.iso";
   make_image(sample_disc("vmgm_menu").parent_path(), image);
   const std::string prefix = image.string() + "\\";
@@ -188,9 +164,9 @@ TEST(DiscImage, ReadFailureIsReportedOnce) {
 #else
 
 TEST(DiscImage, BuildWithoutImagesSaysSo) {
-  TempDir dir;
-  fixture::write_file(dir.path() / "movie.iso", fixture::Bytes(4096));
-  const RunResult result = run({"movie.iso"}, dir.path());
+  const Disc dir;
+  write_file(dir.path() / "movie.iso", std::vector<uint8_t>(4096));
+  const RunResult result = run_navlist({"movie.iso"}, dir.path());
   EXPECT_EQ(result.output, kBanner + "movie.iso is not a folder, and this build of navlist reads "
                                      "no disc images: mount the image and name its drive.\n");
   EXPECT_EQ(result.status, 1);
@@ -198,10 +174,9 @@ TEST(DiscImage, BuildWithoutImagesSaysSo) {
 
 #endif
 
-// The folder above VIDEO_TS: the subfolder is used as if the user had named
-// it, so names and messages include it.
+// The folder above VIDEO_TS: the subfolder is used as if the user had named it, so names and
+// messages include it.
 TEST(ParentFolder, UsesTheVideoTsSubfolder) {
-  const std::string golden = read_text_file(fs::path(NAVLIST_GOLDEN_DIR) / "ifo_vmgm_menu.txt");
   const struct {
     const char *subfolder; // holds vmgm_menu's files
     const char *remove;    // from rip/subfolder, or "", or ../VIDEO_TS.IFO to add to rip, or "@"
@@ -220,21 +195,24 @@ TEST(ParentFolder, UsesTheVideoTsSubfolder) {
 #endif
   };
   for (const auto &row : rows) {
-    TempDir dir;
-    if (*row.remove == '@') {
-      fs::create_directories(dir.path() / "rip");
-      fs::create_directory_symlink(sample_disc("vmgm_menu"), dir.path() / "rip" / row.subfolder);
+    const Disc dir;
+    const fs::path rip = dir.path() / "rip";
+    const std::string remove = row.remove;
+    if (remove == "@") {
+      fs::create_directories(rip);
+      fs::create_directory_symlink(sample_disc("vmgm_menu"), rip / row.subfolder);
     } else {
-      copy_sample("vmgm_menu", dir.path() / "rip", row.subfolder);
+      copy_sample("vmgm_menu", rip / row.subfolder);
     }
-    if (std::string(row.remove).starts_with(".."))
-      fixture::write_file(dir.path() / "rip" / "VIDEO_TS.IFO", fixture::Bytes(10));
-    else if (*row.remove != '\0' && *row.remove != '@')
-      fs::remove(dir.path() / "rip" / row.subfolder / row.remove);
-    const RunResult result = run({"-I", row.argument}, dir.path());
-    EXPECT_EQ(result.status, row.ending.empty() ? 0 : 1) << row.argument << " " << row.subfolder;
+    if (remove.starts_with(".."))
+      write_file(rip / "VIDEO_TS.IFO", std::vector<uint8_t>(10));
+    else if (!remove.empty() && remove != "@")
+      fs::remove(rip / row.subfolder / remove);
+    const RunResult result = run_navlist({"-I", row.argument}, dir.path());
+    SCOPED_TRACE(std::string(row.argument) + " " + row.subfolder);
+    EXPECT_EQ(result.status, row.ending.empty() ? 0 : 1);
     if (row.ending.empty())
-      EXPECT_EQ(result.output, golden) << row.argument << " " << row.subfolder;
+      expect_golden(result.output, "ifo_vmgm_menu.txt");
     else
       EXPECT_TRUE(result.output.ends_with(row.ending)) << result.output;
   }
@@ -243,10 +221,10 @@ TEST(ParentFolder, UsesTheVideoTsSubfolder) {
 // "Path too long." applies to the path with the subfolder added.
 TEST(ParentFolder, PathTooLongCountsTheSubfolder) {
   for (const auto &[length, fits] : {std::pair{237u, true}, std::pair{238u, false}}) {
-    TempDir dir;
+    const Disc dir;
     const std::string parent(length, 'x'); // + \VIDEO_TS\ makes length + 10
-    copy_sample("plain", dir.path() / parent, "VIDEO_TS");
-    const RunResult result = run({"-I", parent}, dir.path());
+    copy_sample("plain", dir.path() / parent / "VIDEO_TS");
+    const RunResult result = run_navlist({"-I", parent}, dir.path());
     EXPECT_EQ(result.status, fits ? 0 : 2) << length;
     EXPECT_TRUE(result.output.starts_with(kBanner + (fits ? "\n===" : "Path too long.\n")));
   }
@@ -273,7 +251,7 @@ TEST(NameLookup, ExactNameElseFirstInByteOrderIgnoringCase) {
     for (std::string name; names >> name;)
       list.add(name.ends_with("/") ? name.substr(0, name.size() - 1) : name, name.ends_with("/"));
     list.finish();
-    std::string wanted = row.wanted;
+    const std::string wanted = row.wanted;
     const FolderEntry *entry = wanted.ends_with("/")
                                    ? list.find_folder(wanted.substr(0, wanted.size() - 1).c_str())
                                    : list.find(wanted.c_str());
@@ -282,21 +260,21 @@ TEST(NameLookup, ExactNameElseFirstInByteOrderIgnoringCase) {
 }
 
 #ifndef _WIN32
-// A folder is listed once per run: a file that appears later in the run is
-// not seen, and the next run lists the folder again.
+// A folder is listed once per run: a file that appears later in the run is not seen, and the
+// next run lists the folder again.
 TEST(NameLookup, FolderListingIsReadOncePerRun) {
-  TempDir dir;
-  const std::string folder = (dir.path() / "VIDEO_TS").string() + "\\";
+  const Disc disc;
+  const std::string folder = disc.folder().string() + "\\";
   auto opens = [&](const char *name) {
     DiscFile *file = open_disc_file((folder + name).c_str());
     if (file != nullptr)
       close_disc_file(file);
     return file != nullptr;
   };
-  fixture::write_file(dir.path() / "VIDEO_TS" / "video_ts.ifo", {1});
+  disc.put("video_ts.ifo", {1});
   use_disc_folders();
   EXPECT_TRUE(opens("VIDEO_TS.IFO"));
-  fixture::write_file(dir.path() / "VIDEO_TS" / "vts_01_0.ifo", {1});
+  disc.put("vts_01_0.ifo", {1});
   EXPECT_FALSE(opens("VTS_01_0.IFO"));
   use_disc_folders();
   EXPECT_TRUE(opens("VTS_01_0.IFO"));

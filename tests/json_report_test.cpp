@@ -9,16 +9,13 @@
 #include <rapidjson/prettywriter.h>
 
 #include <cstdio>
-#include <functional>
 #include <regex>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
 
-using fixture::cmd;
-using fixture::Pgc;
+using namespace fixture;
 using rapidjson::Value;
 
 rapidjson::Document parse(const std::string &text) {
@@ -28,52 +25,17 @@ rapidjson::Document parse(const std::string &text) {
   return document;
 }
 
-std::string pretty(const Value &value) {
+// The document as its golden file holds it.
+std::string pretty(const std::string &json) {
   rapidjson::StringBuffer buffer;
   rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
   writer.SetIndent(' ', 2);
-  value.Accept(writer);
+  parse(json).Accept(writer);
   return std::string(buffer.GetString(), buffer.GetSize()) + "\n";
 }
 
-// Every command of the document in report order, with the pack of its
-// button group (buttons) or -1.
-void for_each_command(const Value &document,
-                      const std::function<void(const Value &, long pack)> &visit) {
-  const auto chain = [&](const Value &chain) {
-    for (const char *name : {"pre", "post", "cell"})
-      for (const Value &command : chain[name].GetArray())
-        visit(command, -1);
-  };
-  const auto chains = [&](const Value &list) {
-    for (const Value &c : list.GetArray())
-      chain(c);
-  };
-  const auto menus = [&](const Value &units) {
-    if (units.IsArray())
-      for (const Value &unit : units.GetArray())
-        chains(unit["chains"]);
-  };
-  if (document.HasMember("video_manager") && document["video_manager"].IsObject()) {
-    const Value &vmg = document["video_manager"];
-    if (vmg["first_play"].IsObject())
-      chain(vmg["first_play"]);
-    menus(vmg["menus"]);
-  }
-  if (document.HasMember("title_sets"))
-    for (const Value &set : document["title_sets"].GetArray()) {
-      if (set["titles"].IsArray())
-        chains(set["titles"]);
-      menus(set["menus"]);
-    }
-  if (document.HasMember("menu_vobs"))
-    for (const Value &vob : document["menu_vobs"].GetArray())
-      for (const Value &group : vob["groups"].GetArray())
-        for (const Value &button : group["buttons"].GetArray())
-          visit(button, group["pack"].GetInt64());
-}
-
-// A command of the document as the text report lists it.
+// A command of the document as the text report lists it: a chain's, or a button of the NAV
+// pack `pack`.
 std::string listing_line(const Value &command, long pack) {
   const std::string bytes = command["bytes"].GetString();
   char head[48];
@@ -96,93 +58,82 @@ std::string listing_line(const Value &command, long pack) {
   return line;
 }
 
-std::vector<std::string> command_lines_of_text(const std::string &report) {
-  static const std::regex kCommandLine(R"(^(    \d{3,}\[|  \d{4,}\[PK_).*)");
-  std::vector<std::string> lines;
-  for (const std::string &line : split_lines(report))
-    if (std::regex_match(line, kCommandLine))
-      lines.push_back(line);
-  return lines;
+// Every command of the document in document order, which is the text report's order.
+void listing_lines(const Value &value, std::vector<std::string> &lines, long pack = -1) {
+  if (value.IsArray())
+    for (const Value &item : value.GetArray())
+      listing_lines(item, lines, pack);
+  if (!value.IsObject())
+    return;
+  if (value.HasMember("bytes"))
+    return lines.push_back(listing_line(value, pack));
+  for (const auto &member : value.GetObject())
+    listing_lines(member.value, lines, value.HasMember("pack") ? value["pack"].GetInt64() : pack);
+}
+
+// The lines of `text` that match `pattern`, as its first group.
+std::vector<std::string> matching_lines(const std::string &text, const std::regex &pattern) {
+  std::vector<std::string> found;
+  std::smatch match;
+  for (const std::string &line : split_lines(text))
+    if (std::regex_match(line, match, pattern))
+      found.push_back(match[1]);
+  return found;
 }
 
 TEST(JsonReport, SampleDiscsListTheCommandsOfTheirTextReports) {
-  for (const char *disc : {"plain", "vmgm_menu", "vtsm_menus", "many_buttons"}) {
+  static const std::regex kCommandLine(R"(^((    \d{3,}\[|  \d{4,}\[PK_).*))");
+  for (const std::string disc : {"plain", "vmgm_menu", "vtsm_menus", "many_buttons"}) {
     const RunResult json = run_navlist({"--json", sample_disc(disc).string()});
-    const rapidjson::Document document = parse(json.output);
     std::vector<std::string> lines;
-    for_each_command(document,
-                     [&](const Value &c, long pack) { lines.push_back(listing_line(c, pack)); });
-    const std::string golden =
-        read_text_file(std::string(NAVLIST_GOLDEN_DIR) + "/full_" + disc + ".txt");
-    EXPECT_EQ(lines, command_lines_of_text(golden)) << disc;
+    listing_lines(parse(json.output), lines);
+    const std::string text = read_file(std::string(NAVLIST_GOLDEN_DIR) + "/full_" + disc + ".txt");
+    EXPECT_EQ(lines, matching_lines(text, kCommandLine)) << disc;
     EXPECT_EQ(json.status, run_navlist({sample_disc(disc).string()}).status) << disc;
-    expect_golden(pretty(document), std::string("json_") + disc + ".json");
+    expect_golden(pretty(json.output), "json_" + disc + ".json");
   }
 }
 
-// The messages and markers of a text report, without their indentation.
-std::vector<std::string> problems_of_text(const std::string &report) {
+// Each disc's problems in its JSON documents are the messages and markers of its text reports,
+// an offset ending the message and a file named wherever the JSON gives an offset.
+TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
   static const std::regex kProblem(
       R"(^ *(\(out of range: .*\)|.* not found\.|.* is invalid format\.)$)");
-  std::vector<std::string> problems;
-  std::smatch match;
-  for (const std::string &line : split_lines(report))
-    if (std::regex_match(line, match, kProblem))
-      problems.push_back(match[1]);
-  return problems;
-}
-
-TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
-  // A video manager and a title set whose tables run past their files.
-  fixture::Ifo vmg =
-      fixture::build_vmg({.titles = std::vector<fixture::Title>{{}, {}},
-                          .first_play = fixture::Pgc{.pre = {cmd("00 00 00 00 00 00 00 00")}},
-                          .menus = fixture::MenuTable{{{.pgcs = {{}, {}}}}}});
-  fixture::put_be16(vmg.bytes, vmg.layout.title_table, 500);
-  fixture::put_be16(vmg.bytes, vmg.layout.first_play + 0xEC, 0xFFFF); // pre commands
-  fixture::put_be16(vmg.bytes, vmg.layout.pgcs[1] + 0xE4, 0xFFFF);    // command table
-  fixture::put_be16(vmg.bytes, vmg.layout.menu_table, 3);             // language units
-  fixture::Ifo vts = fixture::build_vts(
-      {.titles = std::vector<fixture::Pgc>{
-           {.cell_commands = {cmd("20 01 00 00 00 00 00 01")}, .cells = {{1}}, .cell_count = 200},
-           {}}});
-  fixture::put_be32(vts.bytes, vts.layout.title_pgc_table + 20, 0xFFFFFF); // PGC 2
-
-  struct Row {
-    const char *name;
-    std::function<void(const Disc &)> lay_out;
-  };
-  std::vector<Row> rows = {
-      {"no disc", [](const Disc &d) { d.put_files(""); }},
-      {"short video manager", [](const Disc &d) { d.put_files("VIDEO_TS.IFO:100 VIDEO_TS.VOB"); }},
-      {"no title set, no VOB", [](const Disc &d) { d.put_files("VIDEO_TS.IFO"); }},
-      {"short second title set",
-       [](const Disc &d) {
-         d.put_files("VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO:10 VTS_01_0.VOB");
-       }},
-      {"tables past their files",
-       [&](const Disc &d) {
-         d.put("VIDEO_TS.IFO", vmg.bytes);
-         d.put("VTS_01_0.IFO", vts.bytes);
-       }},
-  };
-  // A sample's title set cut in its menu chains, its language unit pointers
-  // and a language unit's chain pointers.
+  // A video manager and a title set whose tables run past their files: the title count, the
+  // first play's pre-command count, the first menu chain's command table, the language unit
+  // count, the title set's second title chain.
+  const Bytes vmg =
+      patched(build_vmg({.titles = std::vector<Title>(2),
+                         .first_play = Pgc{.pre = cmds("0000 0000 0000 0000")},
+                         .menus = MenuTable{{{.pgcs = {{}, {}}}}}}),
+              {{0x800, 2, 500}, {0x4EC, 2, 0xFFFF}, {0x110C, 2, 0xFFFF}, {0x1000, 2, 3}});
+  const Bytes vts =
+      patched(build_vts({.titles = std::vector<Pgc>{{.cell_commands = cmds("2001 0000 0000 0001"),
+                                                     .cells = {{1}},
+                                                     .cell_count = 200},
+                                                    {}}}),
+              {{0x814, 4, 0xFFFFFF}});
+  std::vector<BookCase> discs =
+      files_cases({"", "VIDEO_TS.IFO:100 VIDEO_TS.VOB", "VIDEO_TS.IFO",
+                   "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO:10 VTS_01_0.VOB"});
+  discs.push_back({"tables past their files", [&](const Disc &d) {
+                     d.put("VIDEO_TS.IFO", vmg);
+                     d.put("VTS_01_0.IFO", vts);
+                   }});
+  // A sample's title set cut in its menu chains, its language unit pointers and a language
+  // unit's chain pointers.
   for (const size_t size : {0x1A00, 0x1814, 0x1F40})
-    rows.push_back({"a sample's title set cut short", [size](const Disc &d) {
-                      for (const char *name : {"VIDEO_TS.IFO", "VTS_01_0.IFO", "VTS_01_0.VOB"}) {
-                        std::string bytes = read_text_file(sample_disc("vtsm_menus") / name);
-                        if (std::string(name) == "VTS_01_0.IFO")
-                          bytes.resize(size);
-                        d.put(name, fixture::Bytes(bytes.begin(), bytes.end()));
-                      }
-                    }});
-  for (const auto &row : rows) {
+    discs.push_back({"a sample's title set cut short", [size](const Disc &d) {
+                       copy_sample("vtsm_menus", d.folder());
+                       std::filesystem::resize_file(d.folder() / "VTS_01_0.IFO", size);
+                     }});
+  for (const BookCase &disc_case : discs) {
     Disc disc;
-    row.lay_out(disc);
-    for (const std::vector<std::string> &options : {std::vector<std::string>{}, {"-I"}, {"-V"}}) {
+    disc_case.lay_out(disc);
+    for (const Args &options : {Args{}, Args{"-I"}, Args{"-V"}}) {
+      SCOPED_TRACE(std::string(disc_case.label) + " " + (options.empty() ? "" : options[0]));
       const RunResult text = disc.run(options);
-      std::vector<std::string> json_options = options;
+      Args json_options = options;
       json_options.push_back("--json");
       const RunResult json = disc.run(json_options);
       const rapidjson::Document document = parse(json.output);
@@ -194,306 +145,126 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
         char at[32];
         std::snprintf(at, sizeof at, " at 0x%llX)",
                       static_cast<unsigned long long>(problem["offset"].GetUint64()));
-        EXPECT_TRUE(problems.back().ends_with(at)) << row.name << ": " << problems.back();
-        EXPECT_TRUE(problem.HasMember("file")) << row.name << ": " << problems.back();
+        EXPECT_TRUE(problems.back().ends_with(at)) << problems.back();
+        EXPECT_TRUE(problem.HasMember("file")) << problems.back();
       }
-      EXPECT_EQ(problems, problems_of_text(text.output)) << row.name << " " << options.size();
-      EXPECT_EQ(json.status, text.status) << row.name;
+      EXPECT_EQ(problems, matching_lines(text.output, kProblem));
+      EXPECT_EQ(json.status, text.status);
     }
   }
 }
 
-// A resolved target as "vts_title 2 pgc 3", "vtsm 2 lu 1 pgc 2", "first_play";
-// an unresolved one as its reason.
-std::string describe(const Value &target) {
-  if (!target.HasMember("resolved"))
-    return target["reason"].GetString();
-  const Value &r = target["resolved"];
-  std::string text = r["domain"].GetString();
-  if (r.HasMember("title_set"))
-    text += " " + std::to_string(r["title_set"].GetUint());
-  if (r.HasMember("language_unit"))
-    text += " lu " + std::to_string(r["language_unit"].GetUint());
-  if (r.HasMember("pgcn"))
-    text += " pgc " + std::to_string(r["pgcn"].GetUint());
-  return text;
+Pgc menu(uint8_t category, const char *post = "") {
+  return Pgc{.post = cmds(post), .category = category};
 }
 
-// Every object of the document that has a target, in document order: its
-// text and where it leads.
-void collect_targets(const Value &value, std::vector<std::pair<std::string, std::string>> &out) {
-  if (value.IsObject()) {
-    if (value.HasMember("target"))
-      out.emplace_back(value["text"].GetString(), describe(value["target"]));
-    for (const auto &member : value.GetObject())
-      collect_targets(member.value, out);
-  } else if (value.IsArray()) {
-    for (const Value &item : value.GetArray())
-      collect_targets(item, out);
-  }
+// Lists with `args` a disc of two title sets, the first play holding `first_play`. The title
+// table's titles 2 and 3 lie in the second set, whose part-of-title table maps title 1 to chains
+// 2 and 3 and title 2 to chain 1; the video manager and the second set have menus in two
+// language units. The patches break VIDEO_TS.IFO and VTS_02_0.IFO.
+RunResult two_set_disc(const char *first_play, const Args &args,
+                       const std::vector<Patch> &on_vmg = {},
+                       const std::vector<Patch> &on_vts2 = {}) {
+  // Menus "en": LinkPGCN 2, LinkPGCN 0; "fr": LinkPGCN 1, LinkPGCN 2 (past the unit).
+  const MenuTable vmg_menus = {
+      {{"en", 0, {menu(0x82, "2004 0000 0000 0002"), menu(0, "2004 0000 0000 0000")}},
+       {"fr", 0, {menu(0x82, "2004 0000 0000 0001 2004 0000 0000 0002")}}}};
+  // Title set 1, without menus and a part-of-title table: CallSS VTSM Root, LinkPTTN 1.
+  const Pgc vts1_title = {.pre = cmds("3008 0000 0083 0000 2005 0000 0000 0001"), .category = 0x81};
+  // Title set 2's title chain 2, the entry of title 1, names chain 3 as its next one (the patch
+  // at 0x9B0). LinkPTTN 2 and 5, JumpVTS_PTT ttn:2 pttn:1, JumpVTS_TT ttn:3, CallSS VTSM Chapter,
+  // CallSS VMGM Title, LinkNextPGC, LinkPrevPGC, LinkTopCell, LinkPGCN 4, LinkRSM, Break.
+  const Pgc entry = {
+      .pre =
+          cmds("2005 0000 0000 0002 2005 0000 0000 0005 3005 0001 0002 0000 3003 0000 0003 0000"
+               "3008 0000 0187 0000 3008 0000 0142 0000 2001 0000 0000 000A 2001 0000 0000 000B"
+               "2001 0000 0000 0001 2004 0000 0000 0004 2001 0000 0000 0010 0002 0000 0000 0000"),
+      .category = 0x81};
+  // Chain 3, chapter 2 of title 1: LinkPTTN 1. Menus "en": the entries of Root and Chapter;
+  // "de": LinkPGCN 1, LinkPTTN 1.
+  const Vts vts2 = {
+      .titles = std::vector<Pgc>{{.category = 0x82}, entry, {.pre = cmds("2005 0000 0000 0001")}},
+      .menus = MenuTable{{{"en", 0, {Pgc{.cells = {{}}, .category = 0x83}, menu(0x87)}},
+                          {"de", 0, {menu(0x83, "2004 0000 0000 0001 2005 0000 0000 0001")}}}},
+      .chapters = std::vector<std::vector<uint16_t>>{{2, 3}, {1}}};
+  std::vector<Patch> vts2_patches = {{0x9B0, 2, 3}};
+  vts2_patches.insert(vts2_patches.end(), on_vts2.begin(), on_vts2.end());
+  const Disc disc;
+  disc.put("VIDEO_TS.IFO", patched(build_vmg({.titles = std::vector<Title>{{1}, {2}, {2, 2}, {5}},
+                                              .first_play = Pgc{.pre = cmds(first_play)},
+                                              .menus = vmg_menus}),
+                                   on_vmg));
+  disc.put("VTS_01_0.IFO", build_vts({.titles = std::vector<Pgc>{vts1_title}}));
+  disc.put("VTS_02_0.IFO", patched(build_vts(vts2), vts2_patches));
+  // Buttons LinkPGCN 2 and JumpVTS_PTT 1 2 in the pack that starts cell 1 of menu chain 1; then
+  // LinkPGCN 1 and LinkTopPGC in packs that start no menu cell.
+  disc.put("VTS_02_0.VOB", join_packs({nav_pack(cmds("2004 0000 0000 0002 3005 0002 0001 0000")),
+                                       video_pack(), nav_pack(cmds("2004 0000 0000 0001")),
+                                       nav_pack(cmds("2001 0000 0000 0009"))}));
+  return disc.run(args);
 }
 
-std::vector<std::pair<std::string, std::string>> targets_of(const RunResult &run,
-                                                            const char *golden = nullptr) {
-  const rapidjson::Document document = parse(run.output);
-  if (golden != nullptr)
-    expect_golden(pretty(document), golden);
-  std::vector<std::pair<std::string, std::string>> targets;
-  collect_targets(document, targets);
-  return targets;
-}
-
-Pgc menu(uint8_t category, std::vector<fixture::Command> post = {}) {
-  return Pgc{.post = std::move(post), .category = category};
-}
-
-// Two title sets: the title table's titles 2 and 3 lie in the second, whose
-// part-of-title table maps title 1 to chains 2 and 3 and title 2 to chain 1;
-// the video manager and the second set have menus in two language units.
-struct TwoSetDisc {
-  Disc disc;
-  fixture::Ifo vmg, vts1, vts2;
-
-  explicit TwoSetDisc(const std::vector<fixture::Command> &first_play) {
-    vmg = fixture::build_vmg(
-        {.titles =
-             std::vector<fixture::Title>{
-                 {.vts = 1}, {.vts = 2}, {.vts = 2, .title_in_vts = 2}, {.vts = 5}},
-         .first_play = Pgc{.pre = first_play},
-         .menus = fixture::MenuTable{
-             {{.code = "en",
-               .pgcs = {menu(0x82, {cmd("20 04 00 00 00 00 00 02")}),   // LinkPGCN 2
-                        menu(0x00, {cmd("20 04 00 00 00 00 00 00")})}}, // LinkPGCN 0
-              {.code = "fr",
-               .pgcs = {menu(0x82, {cmd("20 04 00 00 00 00 00 01"),         // LinkPGCN 1
-                                    cmd("20 04 00 00 00 00 00 02")})}}}}}); // past the unit
-    vts1 = fixture::build_vts(
-        {.titles = std::vector<Pgc>{{.pre = {cmd("30 08 00 00 00 83 00 00"),  // CallSS VTSM Root
-                                             cmd("20 05 00 00 00 00 00 01")}, // LinkPTTN 1
-                                     .category = 0x81}}});
-    vts2 = fixture::build_vts(
-        {.titles =
-             std::vector<Pgc>{
-                 {.category = 0x82},
-                 {.pre = {cmd("20 05 00 00 00 00 00 02"),  // LinkPTTN 2
-                          cmd("20 05 00 00 00 00 00 05"),  // LinkPTTN 5
-                          cmd("30 05 00 01 00 02 00 00"),  // JumpVTS_PTT ttn:2 pttn:1
-                          cmd("30 03 00 00 00 03 00 00"),  // JumpVTS_TT ttn:3
-                          cmd("30 08 00 00 01 87 00 00"),  // CallSS VTSM Chapter
-                          cmd("30 08 00 00 01 42 00 00"),  // CallSS VMGM Title
-                          cmd("20 01 00 00 00 00 00 0A"),  // LinkNextPGC
-                          cmd("20 01 00 00 00 00 00 0B"),  // LinkPrevPGC
-                          cmd("20 01 00 00 00 00 00 01"),  // LinkTopCell
-                          cmd("20 04 00 00 00 00 00 04"),  // LinkPGCN 4
-                          cmd("20 01 00 00 00 00 00 10"),  // LinkRSM
-                          cmd("00 02 00 00 00 00 00 00")}, // Break
-                  .category = 0x81},
-                 {.pre = {cmd("20 05 00 00 00 00 00 01")}}}, // LinkPTTN 1, in chapter 2 of title 1
-         .menus =
-             fixture::MenuTable{
-                 {{.code = "en",
-                   .pgcs = {Pgc{.cells = {{.first_vobu_sector = 0}}, .category = 0x83},
-                            menu(0x87)}},
-                  {.code = "de",
-                   .pgcs = {menu(0x83, {cmd("20 04 00 00 00 00 00 01"),       // LinkPGCN 1
-                                        cmd("20 05 00 00 00 00 00 01")})}}}}, // LinkPTTN 1
-         .chapters = std::vector<std::vector<uint16_t>>{{2, 3}, {1}}});
-    // Title chain 2 names chain 3 as its next one.
-    fixture::put_be16(vts2.bytes, vts2.layout.pgcs[1] + 0x9C, 3);
-  }
-
-  RunResult run(const std::vector<std::string> &options) const {
-    disc.put("VIDEO_TS.IFO", vmg.bytes);
-    disc.put("VTS_01_0.IFO", vts1.bytes);
-    disc.put("VTS_02_0.IFO", vts2.bytes);
-    fixture::Bytes vob;
-    fixture::append_pack(vob,
-                         fixture::nav_pack({cmd("20 04 00 00 00 00 00 02"),    // LinkPGCN 2
-                                            cmd("30 05 00 02 00 01 00 00")})); // JumpVTS_PTT 1 2
-    fixture::append_pack(vob, fixture::video_pack());
-    fixture::append_pack(vob, fixture::nav_pack({cmd("20 04 00 00 00 00 00 01")})); // LinkPGCN 1
-    fixture::append_pack(vob, fixture::nav_pack({cmd("20 01 00 00 00 00 00 09")})); // LinkTopPGC
-    disc.put("VTS_02_0.VOB", vob);
-    return disc.run(options);
-  }
-};
-
+// Every command's target, resolved to a chain or with the reason why not, in the golden file.
 TEST(JsonResolution, TargetsOfATwoTitleSetDisc) {
-  const TwoSetDisc disc({
-      cmd("30 02 00 00 00 02 00 00"), // JumpTT 2
-      cmd("30 02 00 00 00 03 00 00"), // JumpTT 3
-      cmd("30 02 00 00 00 01 00 00"), // JumpTT 1
-      cmd("30 02 00 00 00 09 00 00"), // JumpTT 9
-      cmd("30 02 00 00 00 04 00 00"), // JumpTT 4
-      cmd("30 02 00 00 00 00 00 00"), // JumpTT 0
-      cmd("30 06 00 00 00 00 00 00"), // JumpSS FP
-      cmd("30 06 00 00 00 42 00 00"), // JumpSS VMGM menu:Title
-      cmd("30 06 00 00 00 43 00 00"), // JumpSS VMGM menu:Root
-      cmd("30 06 00 02 00 C0 00 00"), // JumpSS VMGM pgcn:2
-      cmd("30 06 00 03 00 C0 00 00"), // JumpSS VMGM pgcn:3
-      cmd("30 06 00 01 02 83 00 00"), // JumpSS VTSM vts:2 ttn:1 menu:Root
-      cmd("30 06 00 01 02 85 00 00"), // JumpSS VTSM vts:2 ttn:1 menu:Audio
-      cmd("30 06 00 01 01 83 00 00"), // JumpSS VTSM vts:1 ttn:1 menu:Root
-      cmd("30 06 00 01 07 83 00 00"), // JumpSS VTSM vts:7 ttn:1 menu:Root
-      cmd("20 04 00 00 00 00 00 01"), // LinkPGCN 1
-      cmd("30 03 00 00 00 01 00 00"), // JumpVTS_TT 1
-      cmd("00 01 00 00 00 00 00 01"), // Goto line:1
-      cmd("30 01 00 00 00 00 00 00"), // Exit
-      cmd("20 06 00 00 00 00 00 01"), // LinkPGN 1
-      cmd("00 31 00 10 00 97 00 01"), // if (Reg? != Sprm23) then Goto: register bytes 16, 0x97
-      cmd("00 C1 00 98 01 00 00 02"), // if (Reg? >= #256) then Goto: register byte 0x98
-  });
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      // First play.
-      {"JumpTT ttn:2", "vts_title 2 pgc 2"},
-      {"JumpTT ttn:3", "vts_title 2 pgc 1"},
-      {"JumpTT ttn:1", "title set 1 has no part-of-title table"},
-      {"JumpTT ttn:9", "title 9 past the title table (4 titles)"},
-      {"JumpTT ttn:4", "title 4 is in title set 5, which was not read"},
-      {"JumpTT ttn:0", "title 0"},
-      {"JumpSS FP", "first_play"},
-      {"JumpSS VMGM menu:Title", "vmgm lu 1 pgc 1"},
-      {"JumpSS VMGM menu:Root", "no entry PGC for menu Root (type 3) in language unit 1"},
-      {"JumpSS VMGM pgcn:2", "vmgm lu 1 pgc 2"},
-      {"JumpSS VMGM pgcn:3", "PGC 3 past the table (2 chains)"},
-      {"JumpSS VTSM vts:2, ttn:1, menu:Root", "vtsm 2 lu 1 pgc 1"},
-      {"JumpSS VTSM vts:2, ttn:1, menu:Audio",
-       "no entry PGC for menu Audio (type 5) in language unit 1"},
-      {"JumpSS VTSM vts:1, ttn:1, menu:Root", "no menu PGC table"},
-      {"JumpSS VTSM vts:7, ttn:1, menu:Root", "title set 7 was not read"},
-      {"LinkPGCN pgcn:1", "first play has no PGC table"},
-      {"JumpVTS_TT ttn:1", "not within a title set"},
-      {"Goto line:1", "within the chain"},
-      {"Exit", "stops playback"},
-      {"LinkPGN pgn:1", "first_play"},
-      {"if (Reg? != Sprm23:Reserve) then Goto line:1", "within the chain"},
-      {"if (Reg? >= #256) then Goto line:2", "within the chain"},
-      // Video manager menus: language units "en" and "fr".
-      {"LinkPGCN pgcn:2", "vmgm lu 1 pgc 2"},
-      {"LinkPGCN pgcn:0", "PGC 0"},
-      {"LinkPGCN pgcn:1", "vmgm lu 2 pgc 1"},
-      {"LinkPGCN pgcn:2", "PGC 2 past the table (1 chains)"},
-      // Title set 1: no menus, no part-of-title table.
-      {"CallSS VTSM menu:Root", "no menu PGC table"},
-      {"LinkPTTN pttn:1", "title set 1 has no part-of-title table"},
-      // Title set 2, chain 2: the entry of title 1.
-      {"LinkPTTN pttn:2", "vts_title 2 pgc 3"},
-      {"LinkPTTN pttn:5", "chapter 5 past the 2 chapters of title 1"},
-      {"JumpVTS_PTT ttn:2 pttn:1", "vts_title 2 pgc 1"},
-      {"JumpVTS_TT ttn:3", "title 3 past the part-of-title table of title set 2 (2 titles)"},
-      {"CallSS VTSM menu:Chapter, rsm_cell=1", "vtsm 2 lu 1 pgc 2"},
-      {"CallSS VMGM menu:Title, rsm_cell=1", "vmgm lu 1 pgc 1"},
-      {"LinkNextPGC", "vts_title 2 pgc 3"},
-      {"LinkPrevPGC", "the chain names no previous PGC"},
-      {"LinkTopCell", "vts_title 2 pgc 2"},
-      {"LinkPGCN pgcn:4", "PGC 4 past the table (3 chains)"},
-      {"LinkRSM", "returns to the caller"},
-      {"Break", "ends the command list"},
-      // Chain 3 is no entry: chapter 2 of title 1.
-      {"LinkPTTN pttn:1", "vts_title 2 pgc 2"},
-      // Menus of title set 2, language unit "de".
-      {"LinkPGCN pgcn:1", "vtsm 2 lu 2 pgc 1"},
-      {"LinkPTTN pttn:1", "no current title outside the title domain"},
-      // Buttons of VTS_02_0.VOB: the first group's pack starts cell 1 of menu chain 1.
-      {"LinkPGCN pgcn:2", "vtsm 2 lu 1 pgc 2"},
-      {"JumpVTS_PTT ttn:1 pttn:2", "vts_title 2 pgc 3"},
-      {"LinkPGCN pgcn:1", "no menu cell starts at this pack: its language unit is unknown"},
-      {"LinkTopPGC", "no menu cell starts at this pack: its chain is unknown"},
-  };
-  const RunResult run = disc.run({"--json"});
-  EXPECT_EQ(targets_of(run, "json_two_title_sets.json"), expected);
+  const RunResult run = two_set_disc(
+      // JumpTT to titles 2 and 3 (in title set 2), 1 (in a set without a part-of-title table),
+      // 9 (past the table), 4 (in title set 5, not read) and 0.
+      "3002 0000 0002 0000 3002 0000 0003 0000 3002 0000 0001 0000 3002 0000 0009 0000"
+      "3002 0000 0004 0000 3002 0000 0000 0000"
+      // JumpSS FP, VMGM menu:Title, VMGM menu:Root (no such entry), VMGM pgcn:2, pgcn:3 (past)
+      "3006 0000 0000 0000 3006 0000 0042 0000 3006 0000 0043 0000 3006 0002 00C0 0000"
+      "3006 0003 00C0 0000"
+      // JumpSS VTSM vts:2 menu:Root and menu:Audio (no such entry), vts:1 (no menus), vts:7
+      "3006 0001 0283 0000 3006 0001 0285 0000 3006 0001 0183 0000 3006 0001 0783 0000"
+      // LinkPGCN 1, JumpVTS_TT 1, Goto line:1, Exit, LinkPGN 1
+      "2004 0000 0000 0001 3003 0000 0001 0000 0001 0000 0000 0001 3001 0000 0000 0000"
+      "2006 0000 0000 0001"
+      // Conditions on register bytes 16 and 0x97, and on register byte 0x98.
+      "0031 0010 0097 0001 00C1 0098 0100 0002",
+      {"--json"});
+  expect_golden(pretty(run.output), "json_two_title_sets.json");
   EXPECT_EQ(run.status, 0) << run.output.substr(0, 300);
 }
 
-// Tables that are missing or lie outside the file, each seen by one command
-// of the first play or of title set 2's title chain 2.
+// Tables that are missing or lie outside the file, each seen by one first-play command.
 TEST(JsonResolution, ReasonsWhenATableIsMissingOrOutOfRange) {
+  const char *const jump_tt = "3002 0000 0002 0000", *const vmgm_title = "3006 0000 0042 0000";
   const struct {
-    const char *name;
-    std::function<void(TwoSetDisc &)> damage;
-    fixture::Command command; // placed in first play
-    std::string reason;
+    std::vector<Patch> on_vmg, on_vts2;
+    const char *command;
+    const char *reason;
   } rows[] = {
-      {"title table past the file",
-       [](TwoSetDisc &d) { fixture::put_be32(d.vmg.bytes, 0xC4, 0x100); },
-       cmd("30 02 00 00 00 02 00 00"), "title table out of range"},
-      {"no title table", [](TwoSetDisc &d) { fixture::put_be32(d.vmg.bytes, 0xC4, 0); },
-       cmd("30 02 00 00 00 02 00 00"), "no title table"},
-      {"part-of-title table past the file",
-       [](TwoSetDisc &d) { fixture::put_be32(d.vts2.bytes, 0xC8, 0x100); },
-       cmd("30 02 00 00 00 02 00 00"), "part-of-title table of title set 2 out of range"},
-      {"title's chapters past the file",
-       [](TwoSetDisc &d) {
-         fixture::put_be32(d.vts2.bytes, d.vts2.layout.ptt_table + 8, 0xFFFFFF);
-       },
-       cmd("30 02 00 00 00 02 00 00"), "chapters of title 1 of title set 2 out of range"},
-      {"title chain table past the file",
-       [](TwoSetDisc &d) { fixture::put_be32(d.vts2.bytes, 0xCC, 0x100); },
-       cmd("30 02 00 00 00 02 00 00"), "title PGC table out of range"},
-      {"no video manager menus", [](TwoSetDisc &d) { fixture::put_be32(d.vmg.bytes, 0xC8, 0); },
-       cmd("30 06 00 00 00 42 00 00"), "no menu PGC table"},
-      {"language unit 1 past the file",
-       [](TwoSetDisc &d) {
-         fixture::put_be32(d.vmg.bytes, d.vmg.layout.menu_table + 12, 0xFFFFFF);
-       },
-       cmd("30 06 00 00 00 42 00 00"), "language unit 1 out of range"},
+      {{{0xC4, 4, 0x100}}, {}, jump_tt, "title table out of range"},
+      {{{0xC4, 4, 0}}, {}, jump_tt, "no title table"},
+      {{}, {{0xC8, 4, 0x100}}, jump_tt, "part-of-title table of title set 2 out of range"},
+      {{}, {{0x1808, 4, 0xFFFFFF}}, jump_tt, "chapters of title 1 of title set 2 out of range"},
+      {{}, {{0xCC, 4, 0x100}}, jump_tt, "title PGC table out of range"},
+      {{{0xC8, 4, 0}}, {}, vmgm_title, "no menu PGC table"},
+      {{{0x100C, 4, 0xFFFFFF}}, {}, vmgm_title, "language unit 1 out of range"},
   };
   for (const auto &row : rows) {
-    TwoSetDisc disc({row.command});
-    row.damage(disc);
-    const std::vector<std::pair<std::string, std::string>> targets =
-        targets_of(disc.run({"--json", "-I"}));
-    ASSERT_FALSE(targets.empty()) << row.name;
-    EXPECT_EQ(targets[0].second, row.reason) << row.name;
+    const RunResult run = two_set_disc(row.command, {"--json", "-I"}, row.on_vmg, row.on_vts2);
+    const rapidjson::Document document = parse(run.output);
+    const Value &target = document["video_manager"]["first_play"]["pre"][0]["target"];
+    EXPECT_STREQ(target.HasMember("reason") ? target["reason"].GetString() : "resolved",
+                 row.reason);
   }
-}
-
-TEST(JsonReport, CommandLine) {
-  const std::string banner = "*** NAVLIST Ver 1.00 ***\n";
-  const std::string invalid = "Invalid option.\n";
-  const struct {
-    std::vector<std::string> args;
-    std::string output; // "{": one JSON document
-    int status;
-  } rows[] = {
-      {{"--version"}, "navlist 1.0.0\n", 0},
-      {{"-I", "--VERSION", "-x"}, "navlist 1.0.0\n", 0},
-      {{"--json", "--graph", "DISC"}, invalid, 2},
-      {{"-x", "--json", "DISC"}, invalid, 2},
-      {{"--json", "DISC", "--help"}, "Usage: NAVLIST [-I] [-V] [--json | --graph] <Path>\n", 0},
-      {{"--jsonx", "DISC"}, banner + invalid, 2},
-      {{"--json", "-I"}, "Path not Found.\n", 2},
-      {{"--Json", "-V", "DISC"}, "{", 1},
-      {{"DISC", "-v", "--graph"}, "digraph navlist {}\n", 1},
-  };
-  TempDir empty;
-  for (const auto &row : rows) {
-    const RunResult result = run_navlist(row.args, empty.path());
-    if (row.output == "{")
-      EXPECT_EQ(parse(result.output)["problems"].Size(), 1u) << row.args[0];
-    else
-      EXPECT_TRUE(result.output.starts_with(row.output)) << row.args[0] << ": " << result.output;
-    EXPECT_EQ(result.status, row.status) << row.args[0];
-  }
-  const RunResult help = run_navlist({"--help"});
-  EXPECT_TRUE(help.output.starts_with(banner + "Usage: NAVLIST [-I] [-V] [--json | --graph]"));
 }
 
 TEST(JsonReport, TextComesOutAsValidUtf8) {
+  const std::string bad = "\xEF\xBF\xBD"; // U+FFFD
   const struct {
-    std::string bytes;
-    std::string utf8;
+    std::string bytes, utf8;
   } rows[] = {
       {"en", "en"},
       {std::string("\0\x7F", 2), std::string("\0\x7F", 2)},
       {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x93\x80", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x93\x80"},
-      {"\xFF\x80", "\xEF\xBF\xBD\xEF\xBF\xBD"},   // no lead byte
-      {"a\xE2\x82", "a\xEF\xBF\xBD\xEF\xBF\xBD"}, // cut at the end
-      {"\xC0\xAF\xE0\x9F\xBF",
-       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},         // overlong
-      {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},                 // a surrogate
-      {"\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"}, // past U+10FFFF
-      {"\x83\x5C", "\xEF\xBF\xBD\\"},                                           // Shift-JIS
+      {"\xFF\x80", bad + bad},                               // no lead byte
+      {"a\xE2\x82", "a" + bad + bad},                        // cut at the end
+      {"\xC0\xAF\xE0\x9F\xBF", bad + bad + bad + bad + bad}, // overlong
+      {"\xED\xA0\x80", bad + bad + bad},                     // a surrogate
+      {"\xF4\x90\x80\x80", bad + bad + bad + bad},           // past U+10FFFF
+      {"\x83\x5C", bad + "\\"},                              // Shift-JIS
   };
   for (const auto &row : rows) {
     std::string out = "<";
