@@ -47,6 +47,13 @@ uint32_t DotGraph::unresolved_node(int32_t cluster) {
   return static_cast<uint32_t>(slot);
 }
 
+void DotGraph::add_comment(std::string_view text) {
+  comments_ += "  // ";
+  for (const char c : text)
+    comments_ += c >= 0x20 && c <= 0x7E ? c : '?';
+  comments_ += '\n';
+}
+
 void DotGraph::add_edge(uint32_t from, uint32_t to, uint8_t flags, const std::string &lines) {
   if (from == to)
     return;
@@ -143,6 +150,7 @@ std::string DotGraph::render() const {
   std::string out = "digraph navigation {\n"
                     "  node [shape=box, fontsize=10];\n"
                     "  edge [fontsize=9];\n";
+  out += comments_;
   for (const uint32_t node : loose_nodes_)
     render_node(out, nodes_[node], "  ");
   for (const Cluster &cluster : clusters_) {

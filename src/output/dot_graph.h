@@ -33,6 +33,10 @@ public:
   // made on first use.
   uint32_t unresolved_node(int32_t cluster);
 
+  // A comment line at the top of the graph; bytes outside printable ASCII
+  // become '?'.
+  void add_comment(std::string_view text);
+
   // One jump from `from` to `to`; `lines` is its label. A jump with the same
   // ends, flags and label as an earlier one adds to that edge's count. A jump
   // from a node to itself is not drawn.
@@ -72,6 +76,7 @@ private:
   void render_node(std::string &out, const Node &node, const char *indent) const;
   void render_edge(std::string &out, const Edge &edge) const;
 
+  std::string comments_;
   std::vector<Node> nodes_;
   std::vector<Cluster> clusters_;
   std::vector<uint32_t> loose_nodes_; // outside every cluster

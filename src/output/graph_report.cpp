@@ -3,6 +3,7 @@
 
 #include "decoder/command_info.h"
 #include "ifo/pgc_tables.h"
+#include "navigation/model.h"
 #include "output/dot_graph.h"
 #include "platform/console.h"
 
@@ -15,66 +16,27 @@
 
 namespace {
 
-// Provisional names of a chain until the navigation walk lands.
-enum class Domain : uint8_t { kFirstPlay, kVmgMenu, kVtsMenu, kVtsTitle };
-struct ChainRef {
-  Domain domain;
-  unsigned title_set;     // 1..99 for the title set domains
-  unsigned language_unit; // from 1 for the menu domains
-  unsigned pgcn;          // from 1
-};
+using navigation::ChainRef;
+using navigation::Domain;
 
 uint64_t chain_key(const ChainRef &ref) {
-  return uint64_t(ref.domain) << 48 | uint64_t(ref.title_set & 0xFF) << 40 |
-         uint64_t(ref.language_unit & 0xFFFF) << 24 | (ref.pgcn & 0xFFFF);
+  return uint64_t(ref.domain) << 48 | uint64_t(ref.title_set) << 40 |
+         uint64_t(ref.language_unit) << 16 | ref.pgcn;
 }
 
-// Builds the graph as the walk reports the disc, and draws it once the walk
+// Collects the graph as the walk reports the disc, and draws it once the walk
 // is over: a jump may name a chain that the walk has not reached yet, and a
 // language unit is only known to repeat an earlier one when it is complete.
-class GraphBuilder {
+class GraphVisitor : public navigation::Visitor {
 public:
-  void language_unit(Domain domain, unsigned title_set, unsigned number, const uint8_t *code) {
-    char language[64];
-    format_language_code(code, language);
-    char text[96];
-    std::snprintf(text, sizeof text, "Language_%02u \"%s\"", number, language);
-    units_.push_back(Unit{domain, title_set, text, {}, {}});
-  }
+  GraphVisitor(bool commands, bool buttons) : commands_(commands), buttons_(buttons) {}
 
-  // A program chain at byte `offset` of its control file; `category` is its
-  // search pointer's first byte (0 for first play).
-  void chain(const ChainRef &ref, uint64_t offset, uint8_t category, unsigned cells) {
-    const auto index = static_cast<uint32_t>(chains_.size());
-    Chain chain{ref, category, cells, {0, 0, 0}, false, -1};
-    if (ref.domain == Domain::kVmgMenu || ref.domain == Domain::kVtsMenu) {
-      chain.unit = static_cast<int32_t>(units_.size() - 1);
-      units_.back().chains.push_back(index);
-      units_.back().offsets.push_back(offset);
-    }
-    chains_.push_back(chain);
-    chain_index_[chain_key(ref)] = index;
-  }
-
-  // Command `number` of list `list` (0 pre, 1 post, 2 cell) of the chain the
-  // walk reported last, with its decoded text and, when it transfers control
-  // to a chain, that chain or the reason it has none.
-  void command(unsigned list, unsigned number, const CommandInfo &info, const char *text,
-               const ChainRef *resolved, const char *reason) {
-    Chain &source = chains_.back();
-    ++source.commands[list];
-    static constexpr const char *kListNames[3] = {"pre", "post", "cell"};
-    add_jump(static_cast<uint32_t>(chains_.size() - 1), kListNames[list], number, 0, info, text,
-             resolved, reason);
-  }
-
-  // Button `number` of a group that the menu chain `menu` shows.
-  void button(const ChainRef &menu, unsigned number, const CommandInfo &info, const char *text,
-              const ChainRef *resolved, const char *reason) {
-    const auto it = chain_index_.find(chain_key(menu));
-    if (it != chain_index_.end())
-      add_jump(it->second, "button", number, kEdgeButton, info, text, resolved, reason);
-  }
+  void problem(const navigation::Problem &problem) override;
+  void begin_language_unit(const navigation::LanguageUnit &unit) override;
+  void begin_chain(const navigation::Chain &chain) override;
+  void command(const navigation::Command &command) override;
+  void begin_menu_vob(const navigation::MenuVob &) override { group_source_ = -1; }
+  void begin_button_group(const navigation::ButtonGroup &group) override;
 
   std::string render();
 
@@ -88,8 +50,6 @@ private:
     int32_t unit; // its language unit, -1 outside the menus
   };
   struct Unit {
-    Domain domain;
-    unsigned title_set;
     std::string language;
     std::vector<uint32_t> chains;
     std::vector<uint64_t> offsets;
@@ -97,39 +57,88 @@ private:
   };
   struct Jump {
     uint32_t source;
-    uint64_t target; // chain_key, when resolved
+    ChainRef target; // when resolved
     bool resolved;
     uint8_t flags;
     std::string label;
   };
 
-  void add_jump(uint32_t source, const char *origin, unsigned number, uint8_t flags,
-                const CommandInfo &info, const char *text, const ChainRef *resolved,
-                const char *reason);
+  void add_jump(uint32_t source, uint8_t flags, const navigation::Command &command);
   void find_repeated_units();
   void add_nodes();
   int32_t cluster_of(const ChainRef &ref);
 
+  bool commands_;
+  bool buttons_;
+  std::vector<std::string> problems_;
   std::vector<Chain> chains_;
   std::vector<Unit> units_;
   std::vector<Jump> jumps_;
   std::unordered_map<uint64_t, uint32_t> chain_index_;
+  // The chain whose buttons the current group holds: the menu cell that
+  // starts at its pack, or else the one the last such group belonged to.
+  int64_t group_source_ = -1;
   DotGraph graph_;
   std::vector<uint32_t> node_of_chain_;
   std::map<uint64_t, int32_t> clusters_; // by chain_key with only domain and title set
 };
 
+void GraphVisitor::problem(const navigation::Problem &problem) {
+  std::string line;
+  if (problem.file != nullptr && problem.has_offset) {
+    line = problem.file;
+    line += ": ";
+  }
+  line += problem.message;
+  problems_.push_back(std::move(line));
+}
+
+void GraphVisitor::begin_language_unit(const navigation::LanguageUnit &unit) {
+  char language[64];
+  format_language_code(unit.code, language);
+  char text[96];
+  std::snprintf(text, sizeof text, "Language_%02u \"%s\"", unit.number, language);
+  units_.push_back(Unit{text, {}, {}});
+}
+
+void GraphVisitor::begin_chain(const navigation::Chain &chain) {
+  const auto index = static_cast<uint32_t>(chains_.size());
+  Chain record{chain.ref,   chain.category,
+               chain.cells, {chain.pre_count, chain.post_count, chain.cell_command_count},
+               false,       -1};
+  if (chain.ref.domain == Domain::kVmgm || chain.ref.domain == Domain::kVtsm) {
+    record.unit = static_cast<int32_t>(units_.size() - 1);
+    units_.back().chains.push_back(index);
+    units_.back().offsets.push_back(chain.offset);
+  }
+  chains_.push_back(record);
+  chain_index_[chain_key(chain.ref)] = index;
+}
+
+void GraphVisitor::command(const navigation::Command &command) {
+  if (command.list != navigation::CommandList::kButton) {
+    if (commands_)
+      add_jump(static_cast<uint32_t>(chains_.size() - 1), 0, command);
+  } else if (buttons_ && group_source_ >= 0) {
+    add_jump(static_cast<uint32_t>(group_source_), kEdgeButton, command);
+  }
+}
+
+void GraphVisitor::begin_button_group(const navigation::ButtonGroup &group) {
+  if (!group.used_by_known)
+    return;
+  const auto it = chain_index_.find(chain_key(group.chain));
+  group_source_ = it != chain_index_.end() ? int64_t{it->second} : -1;
+}
+
 // The label of a jump: where it comes from, then what qualifies it. The
 // condition and a set made along with the link are taken from the decoded
 // text, so that they read exactly as in the text report.
-std::string jump_label(const char *origin, unsigned number, const CommandInfo &info,
-                       const char *text, const char *reason) {
-  std::string label = origin;
-  label += ' ';
-  label += std::to_string(number);
-  std::string_view rest(text);
-  if (!rest.empty() && rest.back() == '\n')
-    rest.remove_suffix(1);
+std::string jump_label(const navigation::Command &command) {
+  static constexpr const char *kOrigins[4] = {"pre ", "post ", "cell ", "button "};
+  std::string label = kOrigins[static_cast<int>(command.list)];
+  label += std::to_string(command.number);
+  std::string_view rest = command.text;
   constexpr std::string_view kThen = ") then ";
   if (rest.starts_with("if (")) {
     const size_t then = rest.find(kThen);
@@ -144,22 +153,21 @@ std::string jump_label(const char *origin, unsigned number, const CommandInfo &i
     label += '\n';
     label += rest.substr(0, link);
   }
-  if (info.target.kind == TargetKind::kCallSS) {
+  const Target &target = command.info->target;
+  if (target.kind == TargetKind::kCallSS) {
     label += "\ncall";
-    if (info.target.resume_cell != 0)
-      label += ", resume at cell " + std::to_string(info.target.resume_cell);
+    if (target.resume_cell != 0)
+      label += ", resume at cell " + std::to_string(target.resume_cell);
   }
-  if (reason != nullptr) {
+  if (!command.resolution.resolved) {
     label += '\n';
-    label += reason;
+    label += command.resolution.reason;
   }
   return label;
 }
 
-void GraphBuilder::add_jump(uint32_t source, const char *origin, unsigned number, uint8_t flags,
-                            const CommandInfo &info, const char *text, const ChainRef *resolved,
-                            const char *reason) {
-  switch (info.target.kind) {
+void GraphVisitor::add_jump(uint32_t source, uint8_t flags, const navigation::Command &command) {
+  switch (command.info->target.kind) {
   case TargetKind::kNone:
   case TargetKind::kGotoLine:
   case TargetKind::kBreak:
@@ -168,48 +176,48 @@ void GraphBuilder::add_jump(uint32_t source, const char *origin, unsigned number
   case TargetKind::kResume:
     chains_[source].resumes = true;
     return;
+  case TargetKind::kCallSS:
+    flags |= kEdgeCall;
+    break;
   default:
     break;
   }
-  if (info.target.kind == TargetKind::kCallSS)
-    flags |= kEdgeCall;
-  if (resolved == nullptr)
+  const navigation::Resolution &resolution = command.resolution;
+  if (!resolution.resolved)
     flags |= kEdgeUnresolved;
-  jumps_.push_back(Jump{source, resolved != nullptr ? chain_key(*resolved) : 0, resolved != nullptr,
-                        flags,
-                        jump_label(origin, number, info, text, resolved ? nullptr : reason)});
+  jumps_.push_back(Jump{source, resolution.chain, resolution.resolved, flags, jump_label(command)});
 }
 
 // A language unit whose chains lie at the same offsets as an earlier unit's
 // of the same domain is that unit again under another language.
-void GraphBuilder::find_repeated_units() {
+void GraphVisitor::find_repeated_units() {
   std::map<std::vector<uint64_t>, int32_t> first_with;
   for (size_t u = 0; u < units_.size(); ++u) {
     Unit &unit = units_[u];
-    if (unit.offsets.empty())
+    if (unit.chains.empty())
       continue;
     std::vector<uint64_t> key = unit.offsets;
-    key.push_back(uint64_t(unit.domain) << 8 | unit.title_set);
+    key.push_back(chain_key(chains_[unit.chains[0]].ref) >> 40); // domain and title set
     const auto [it, added] = first_with.try_emplace(std::move(key), static_cast<int32_t>(u));
     if (!added)
       unit.same_as = it->second;
   }
 }
 
-int32_t GraphBuilder::cluster_of(const ChainRef &ref) {
+int32_t GraphVisitor::cluster_of(const ChainRef &ref) {
   if (ref.domain == Domain::kFirstPlay)
     return DotGraph::kNoCluster;
-  const uint64_t key = chain_key({ref.domain, ref.title_set, 0, 0});
+  const uint64_t key = chain_key(ref) >> 40;
   const auto it = clusters_.find(key);
   if (it != clusters_.end())
     return it->second;
   char id[32];
   char label[32];
-  if (ref.domain == Domain::kVmgMenu) {
+  if (ref.domain == Domain::kVmgm) {
     std::snprintf(id, sizeof id, "vmg_menu");
     std::snprintf(label, sizeof label, "VMG menus");
   } else {
-    const bool menu = ref.domain == Domain::kVtsMenu;
+    const bool menu = ref.domain == Domain::kVtsm;
     std::snprintf(id, sizeof id, "vts%02u_%s", ref.title_set, menu ? "menu" : "title");
     std::snprintf(label, sizeof label, "VTS_%02u %s", ref.title_set, menu ? "menus" : "titles");
   }
@@ -218,45 +226,48 @@ int32_t GraphBuilder::cluster_of(const ChainRef &ref) {
   return cluster;
 }
 
+// "VTS_01 Menu PGC_002 (Root menu)", as the text report names the chain.
 std::string chain_name(const ChainRef &ref, uint8_t category) {
-  char name[96];
-  char entry[64] = "";
-  const bool is_entry = (category & 0x80) != 0;
+  const bool entry = (category & 0x80) != 0;
+  char entry_text[64] = "";
+  char name[128] = "";
   switch (ref.domain) {
   case Domain::kFirstPlay:
     return "First Play";
-  case Domain::kVmgMenu:
-  case Domain::kVtsMenu:
-    if (is_entry) {
-      format_menu_entry(category, entry);
-      std::memmove(entry + 2, entry + std::strlen(", Entry="), std::strlen(entry) + 1 - 8);
-      entry[0] = ' ';
-      entry[1] = '(';
-      std::strcat(entry, ")");
+  case Domain::kVmgm:
+  case Domain::kVtsm: {
+    if (entry) {
+      char header[64]; // ", Entry=Root menu"
+      format_menu_entry(category, header);
+      std::snprintf(entry_text, sizeof entry_text, " (%s)", header + std::strlen(", Entry="));
     }
-    if (ref.domain == Domain::kVmgMenu)
-      std::snprintf(name, sizeof name, "VMG Menu PGC_%03u%s", ref.pgcn, entry);
+    if (ref.domain == Domain::kVmgm)
+      std::snprintf(name, sizeof name, "VMG Menu PGC_%03u%s", ref.pgcn, entry_text);
     else
-      std::snprintf(name, sizeof name, "VTS_%02u Menu PGC_%03u%s", ref.title_set, ref.pgcn, entry);
+      std::snprintf(name, sizeof name, "VTS_%02u Menu PGC_%03u%s", ref.title_set, ref.pgcn,
+                    entry_text);
     return name;
+  }
   case Domain::kVtsTitle:
-    if (is_entry)
-      std::snprintf(entry, sizeof entry, " (Title %u)", category & 0x7Fu);
-    std::snprintf(name, sizeof name, "VTS_%02u Title PGC_%03u%s", ref.title_set, ref.pgcn, entry);
+    if (entry)
+      std::snprintf(entry_text, sizeof entry_text, " (Title %u)", category & 0x7Fu);
+    std::snprintf(name, sizeof name, "VTS_%02u Title PGC_%03u%s", ref.title_set, ref.pgcn,
+                  entry_text);
     return name;
   }
   return name;
 }
 
+// A DOT identifier that only the chain's place on the disc decides.
 std::string node_id(const ChainRef &ref) {
   char id[48];
   switch (ref.domain) {
   case Domain::kFirstPlay:
     return "first_play";
-  case Domain::kVmgMenu:
+  case Domain::kVmgm:
     std::snprintf(id, sizeof id, "vmg_menu_lu%02u_pgc%03u", ref.language_unit, ref.pgcn);
     break;
-  case Domain::kVtsMenu:
+  case Domain::kVtsm:
     std::snprintf(id, sizeof id, "vts%02u_menu_lu%02u_pgc%03u", ref.title_set, ref.language_unit,
                   ref.pgcn);
     break;
@@ -287,13 +298,13 @@ std::string plays_line(unsigned cells, const unsigned (&commands)[3]) {
   return line;
 }
 
-void GraphBuilder::add_nodes() {
+void GraphVisitor::add_nodes() {
   node_of_chain_.resize(chains_.size());
   for (size_t c = 0; c < chains_.size(); ++c) {
     const Chain &chain = chains_[c];
     if (chain.unit >= 0 && units_[chain.unit].same_as >= 0) {
       const Unit &earlier = units_[units_[chain.unit].same_as];
-      node_of_chain_[c] = node_of_chain_[earlier.chains[chain.ref.pgcn - 1]];
+      node_of_chain_[c] = node_of_chain_[earlier.chains[c - units_[chain.unit].chains[0]]];
       continue;
     }
     std::vector<std::string> lines{chain_name(chain.ref, chain.category)};
@@ -302,12 +313,11 @@ void GraphBuilder::add_nodes() {
     lines.push_back(plays_line(chain.cells, chain.commands));
     if (chain.resumes)
       lines.push_back("returns by resume");
-    node_of_chain_[c] =
-        graph_.add_node(cluster_of(chain.ref), node_id(chain.ref),
-                        chain.ref.domain == Domain::kFirstPlay ? ChainKind::kFirstPlay
-                        : chain.unit >= 0                      ? ChainKind::kMenu
-                                                               : ChainKind::kTitle,
-                        (chain.category & 0x80) != 0, std::move(lines));
+    const ChainKind kind = chain.ref.domain == Domain::kFirstPlay ? ChainKind::kFirstPlay
+                           : chain.unit >= 0                      ? ChainKind::kMenu
+                                                                  : ChainKind::kTitle;
+    node_of_chain_[c] = graph_.add_node(cluster_of(chain.ref), node_id(chain.ref), kind,
+                                        (chain.category & 0x80) != 0, std::move(lines));
   }
   for (const Unit &unit : units_) {
     if (unit.same_as < 0)
@@ -317,24 +327,30 @@ void GraphBuilder::add_nodes() {
   }
 }
 
-std::string GraphBuilder::render() {
+std::string GraphVisitor::render() {
+  for (const std::string &problem : problems_)
+    graph_.add_comment("problem: " + problem);
   find_repeated_units();
   add_nodes();
   for (const Jump &jump : jumps_) {
     const Chain &source = chains_[jump.source];
-    // A repeated unit's commands are its earlier unit's, already drawn.
+    // A repeated unit's commands are its earlier unit's, drawn already.
     if (!(jump.flags & kEdgeButton) && source.unit >= 0 && units_[source.unit].same_as >= 0)
       continue;
     const uint32_t from = node_of_chain_[jump.source];
-    uint32_t to;
-    if (jump.resolved) {
-      const auto it = chain_index_.find(jump.target);
-      to = it != chain_index_.end() ? node_of_chain_[it->second]
-                                    : graph_.unresolved_node(cluster_of(source.ref));
-    } else {
-      to = graph_.unresolved_node(cluster_of(source.ref));
+    if (!jump.resolved) {
+      graph_.add_edge(from, graph_.unresolved_node(cluster_of(source.ref)), jump.flags, jump.label);
+      continue;
     }
-    graph_.add_edge(from, to, jump.flags, jump.label);
+    const auto target = chain_index_.find(chain_key(jump.target));
+    if (target != chain_index_.end()) {
+      graph_.add_edge(from, node_of_chain_[target->second], jump.flags, jump.label);
+      continue;
+    }
+    // The tables name the chain, but it lies outside its file.
+    graph_.add_edge(from, graph_.unresolved_node(cluster_of(source.ref)),
+                    jump.flags | kEdgeUnresolved,
+                    jump.label + '\n' + chain_name(jump.target, 0) + " not in the file");
   }
   return graph_.render();
 }
@@ -342,11 +358,9 @@ std::string GraphBuilder::render() {
 } // namespace
 
 int write_graph_report(const char *path, bool ifo, bool menu_vob) {
-  (void)path;
-  (void)ifo;
-  (void)menu_vob;
-  GraphBuilder builder;
-  const std::string dot = builder.render();
+  GraphVisitor visitor(ifo, menu_vob);
+  (void)path; // walk_disc(path, ..., visitor) once the navigation walk lands
+  const std::string dot = visitor.render();
   console_write(dot.data(), dot.size());
   return 0;
 }
