@@ -3,10 +3,9 @@
 // Input: the 8 command bytes, then optionally a 32-bit big-endian list number and a 24-bit
 // file offset for the listing line. Checks the line's invariants: one line that ends in
 // exactly one newline, printable text that fits its buffer, a flag of 0 or 1, the same text
-// whatever the decoder's working texts held before, and a listing line that is the number,
-// the offset, the raw bytes and that same text.
+// whatever command came before and whether or not the fields are asked for, and a listing
+// line that is the number, the offset, the raw bytes and that same text.
 #include "decoder/decoder.h"
-#include "decoder/decoder_internal.h"
 #include "fuzz_support.h"
 #include "ifo/ifo_dump.h"
 
@@ -16,13 +15,6 @@
 #include <memory>
 
 namespace {
-
-// Fills the decoder's working texts with unterminated non-printable bytes, so that text
-// left over from the previous command shows up as a check failure or an overrun.
-void spoil_working_texts() {
-  for (char *text : {condition_text, body_text, link_text, button_text})
-    std::memset(text, 0x01, kDecodedTextSize);
-}
 
 void check_decoded_text(const char *text, int flag, const uint8_t *command) {
   if (flag != 0 && flag != 1)
@@ -55,9 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
   // Exactly sized heap buffers: a write past the end is caught by AddressSanitizer.
   const auto text = std::make_unique<char[]>(kDecodedTextSize);
-  spoil_working_texts();
   const int flag = decode_command(command, text.get());
   check_decoded_text(text.get(), flag, command);
+  CommandInfo info;
+  const auto with_info = std::make_unique<char[]>(kDecodedTextSize);
+  if (decode_command_info(command, with_info.get(), &info) != std::strlen(text.get()) ||
+      std::strcmp(text.get(), with_info.get()) != 0 || info.questionable != (flag == 1))
+    fuzz::fail("decode_command_info differs from decode_command: \"%s\"", with_info.get());
 
   // Decoding never depends on what came before: decode a command that fills every working
   // text, then this one again.

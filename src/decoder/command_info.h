@@ -10,6 +10,7 @@ enum class OperandKind : uint8_t { kNone, kRegister, kImmediate };
 struct Operand {
   OperandKind kind = OperandKind::kNone;
   uint16_t value = 0;
+  friend bool operator==(const Operand &, const Operand &) = default;
 };
 
 // "if (left op right) then", or the comparison of a Cmp/SetC/CSetC/CmpSet
@@ -19,12 +20,13 @@ struct Condition {
   Operand left;
   uint8_t compare_op = 0;
   Operand right;
+  friend bool operator==(const Condition &, const Condition &) = default;
 };
 
 // Where a command sends the player, as stored in the command.
 enum class TargetKind : uint8_t {
   kNone,        // the command does not transfer control
-  kGotoLine,    // line
+  kGotoLine,    // line: Goto, and SetTmpPML when the player accepts the level
   kBreak,       // leaves the command list
   kExit,        // stops playback
   kLinkSimple,  // LinkTopCell .. LinkTailPGC by link_code (not LinkNOP/LinkRSM)
@@ -56,7 +58,8 @@ struct Target {
   uint8_t cell = 0;        // LinkCN
   uint8_t button = 0;      // HL_BN of the link forms, 0: none
   uint8_t resume_cell = 0; // CallSS rsm_cell
-  uint8_t line = 0;        // Goto line:
+  uint8_t line = 0;        // Goto line:, SetTmpPML line:
+  friend bool operator==(const Target &, const Target &) = default;
 };
 
 struct CommandInfo {

@@ -2,73 +2,90 @@
 #include "decoder/decoder_internal.h"
 #include "decoder/name_tables.h"
 
-#include <cstring>
-
 namespace {
 
-const char *set_source(const uint8_t *c) {
-  return command_fields.set_immediate != 0 ? format_immediate(operand16(c + 2))
-                                           : register_names[c[3]];
+// "<register> <set operator> <set source>": b3, or the immediate b2b3.
+void put_set(Decoding &d) {
+  d.out.put(register_names[d.fields.branch_op]);
+  d.out.put(' ');
+  d.out.put(set_op_names[d.fields.set_op]);
+  d.out.put(' ');
+  put_operand(d.out, d.fields.set_immediate != 0 ? immediate_operand(operand16(d.c + 2))
+                                                 : register_operand(d.c[3]));
 }
 
-// The compare source; `second_instance` when the same line also prints an
-// immediate set source, so that both numbers survive into one print.
-const char *compare_source(const uint8_t *c, bool second_instance) {
-  if (command_fields.compare_immediate == 0)
-    return register_names[c[5]];
-  const unsigned value = operand16(c + 4);
-  return second_instance ? format_immediate_second(value) : format_immediate(value);
+// "<register> <compare operator> <compare source>", which is also the
+// command's condition: b5, or the immediate b4b5.
+void put_compare(Decoding &d) {
+  const Condition &condition = d.info.condition;
+  d.out.put(register_names[d.fields.branch_op]);
+  d.out.put(' ');
+  d.out.put(compare_op_names[d.fields.compare_op]);
+  d.out.put(' ');
+  put_operand(d.out, condition.right);
+}
+
+void put_link_after_comma(Decoding &d) {
+  d.out.put(", ");
+  put_simple_link(d, true);
 }
 
 } // namespace
 
-int decode_compound(const uint8_t *c, char *text) {
-  const unsigned code = clamp_link_code(c[7]);
-  int flag = is_bad_link_code(code);
-  const char *reg = register_names[command_fields.branch_op];
-  const char *set_op = set_op_names[command_fields.set_op];
-  const char *compare_op = compare_op_names[command_fields.compare_op];
-  const char *link = link_names[code];
-  const bool has_compare = command_fields.compare_op != 0;
-  const bool has_set = command_fields.set_op != 0;
-  const bool has_link = code != 0;
+bool decode_compound(Decoding &d) {
+  const CommandFields &f = d.fields;
+  const bool has_compare = f.compare_op != 0;
+  const bool has_set = f.set_op != 0;
+  const bool has_link = d.c[7] != 0;
+  if (f.set_op > 11)
+    d.info.questionable = true;
+  if (has_compare)
+    d.info.condition =
+        Condition{true, register_operand(f.branch_op), static_cast<uint8_t>(f.compare_op),
+                  register_or_immediate(d, d.c + 4)};
 
   if (!has_compare) {
     if (!has_set && !has_link) {
-      std::strcpy(body_text, "Nop");
+      put_operation(d, "Nop");
     } else if (!has_set) {
-      format_button_suffix(c[6], button_text);
-      write_text(body_text, "%s%s", link, button_text);
-    } else if (!has_link) {
-      write_text(body_text, "Set %s %s %s", reg, set_op, set_source(c));
+      d.info.operation = put_simple_link(d, true);
     } else {
-      format_button_suffix(c[6], button_text);
-      write_text(body_text, "Set %s %s %s, %s%s", reg, set_op, set_source(c), link, button_text);
+      put_operation(d, "Set");
+      d.out.put(' ');
+      put_set(d);
+      if (has_link)
+        put_link_after_comma(d);
     }
-  } else if (!has_set) {
-    format_button_suffix(c[6], button_text);
-    write_text(body_text, "Cmp %s %s %s, %s%s", reg, compare_op, compare_source(c, false), link,
-               button_text);
-  } else {
-    // Both a set and a comparison: the set source is made first, by the
-    // first formatter instance, and the compare source by the second.
-    const char *source = set_source(c);
-    const char *compared = compare_source(c, command_fields.set_immediate != 0);
-    if (command_fields.type == 4) {
-      format_button_suffix(c[6], button_text);
-      write_text(body_text, "SetC (%s %s %s) %s %s, %s%s", reg, set_op, source, compare_op,
-                 compared, link, button_text);
-    } else if (!has_link) {
-      write_text(body_text, "CmpSet (%s %s %s) %s %s", reg, compare_op, compared, set_op, source);
-    } else {
-      format_button_suffix(c[6], button_text);
-      write_text(body_text, "%s (%s %s %s) %s %s, %s%s",
-                 command_fields.type == 5 ? "CSetC" : "CmpSet", reg, compare_op, compared, set_op,
-                 source, link, button_text);
-    }
+    return true;
   }
-  if (command_fields.set_op > 11)
-    flag = 1;
-  write_text(text, "%s\n", body_text);
-  return flag;
+  if (!has_set) {
+    // A comparison always prints its link, LinkNOP included.
+    put_operation(d, "Cmp");
+    d.out.put(' ');
+    put_compare(d);
+    put_link_after_comma(d);
+    return true;
+  }
+  if (f.type == 4) {
+    put_operation(d, "SetC");
+    d.out.put(" (");
+    put_set(d);
+    d.out.put(") ");
+    d.out.put(compare_op_names[f.compare_op]);
+    d.out.put(' ');
+    put_operand(d.out, d.info.condition.right);
+    put_link_after_comma(d);
+    return true;
+  }
+  put_operation(d, f.type == 5 && has_link ? "CSetC" : "CmpSet");
+  d.out.put(" (");
+  put_compare(d);
+  d.out.put(") ");
+  d.out.put(set_op_names[f.set_op]);
+  d.out.put(' ');
+  put_operand(d.out, f.set_immediate != 0 ? immediate_operand(operand16(d.c + 2))
+                                          : register_operand(d.c[3]));
+  if (has_link)
+    put_link_after_comma(d);
+  return true;
 }

@@ -2,116 +2,104 @@
 #include "decoder/decoder_internal.h"
 #include "decoder/name_tables.h"
 
-#include <cstdio>
-#include <cstring>
-
 namespace {
 
-constexpr unsigned kPieceSize = 128;
-
-// Fills link_text from branch_op and b6/b7 and returns the link's flag. Under
-// a condition b6 and b7 are compare operands, so there is no link.
-int build_link_tail(const uint8_t *c) {
-  link_text[0] = '\0';
-  if (command_fields.compare_op != 0)
-    return 0;
-  switch (command_fields.branch_op) {
-  case 1: {
-    const unsigned code = clamp_link_code(c[7]);
-    write_text(link_text, ", %s", link_names[code]);
-    return is_bad_link_code(code);
-  }
-  case 4:
-    write_text(link_text, ", LinkPGCN pgcn:%u", operand16(c + 6));
-    return 0;
-  case 5:
-    format_button_suffix(c[6], button_text);
-    write_text(link_text, ", LinkPTTN pttn:%u%s", c[7], button_text);
-    return 0;
-  case 6:
-    format_button_suffix(c[6], button_text);
-    write_text(link_text, ", LinkPGN pgn:%u%s", c[7], button_text);
-    return 0;
-  case 7:
-    format_button_suffix(c[6], button_text);
-    write_text(link_text, ", LinkCN cn:%u%s", c[7], button_text);
-    return 0;
-  default:
-    return 0;
-  }
-}
-
-int finish(char *text, int flag) {
-  write_text(text, "%s%s%s\n", condition_text, body_text, link_text);
-  return flag;
+// ", <link>" from branch_op and b6/b7; the link becomes the target. Under a
+// condition b6 and b7 are compare operands, so there is no link.
+void put_link_tail(Decoding &d) {
+  if (d.fields.compare_op != 0)
+    return;
+  const unsigned branch_op = d.fields.branch_op;
+  if (branch_op != 1 && (branch_op < 4 || branch_op > 7))
+    return;
+  d.out.put(", ");
+  put_link(d);
 }
 
 // SetSTN: audio, subpicture and angle pieces, each present only when bit 7
 // of its byte is set; absent pieces leave their blanks in the text.
-void build_set_stream(const uint8_t *c) {
-  char audio[kPieceSize] = "";
-  char subpicture[kPieceSize] = "";
-  char angle[kPieceSize] = "";
-  const bool immediate = command_fields.set_immediate != 0;
+void put_set_stream(Decoding &d) {
+  const uint8_t *c = d.c;
+  const bool immediate = d.fields.set_immediate != 0;
+  put_operation(d, "SetSTN");
+  d.out.put(' ');
   if (c[3] & 0x80) {
-    if (immediate)
-      std::snprintf(audio, kPieceSize, "Audio=#%u", c[3] & 0x0Fu);
-    else
-      std::snprintf(audio, kPieceSize, "Audio=%s", register_names[c[3] & 0x0F]);
+    d.out.put("Audio=");
+    put_operand(d.out, immediate ? immediate_operand(c[3] & 0x0Fu) : register_operand(c[3] & 0x0F));
   }
+  d.out.put(' ');
   if (c[4] & 0x80) {
-    if (!immediate)
-      std::snprintf(subpicture, kPieceSize, "Subpicture=%s", register_names[c[4] & 0x0F]);
-    else if (c[4] & 0x40)
-      std::snprintf(subpicture, kPieceSize, "Subpicture=#%u(Display)", c[4] & 0x3Fu);
-    else
-      std::snprintf(subpicture, kPieceSize, "Subpicture=#%u(Not Display)", c[4] & 0x3Fu);
+    d.out.put("Subpicture=");
+    if (!immediate) {
+      d.out.put(register_names[c[4] & 0x0F]);
+    } else {
+      d.out.put('#');
+      d.out.put_decimal(c[4] & 0x3Fu);
+      d.out.put((c[4] & 0x40) ? std::string_view("(Display)") : std::string_view("(Not Display)"));
+    }
   }
+  d.out.put(' ');
   if (c[5] & 0x80) {
-    if (immediate)
-      std::snprintf(angle, kPieceSize, "Angle=#%u", c[5] & 0x0Fu);
-    else
-      std::snprintf(angle, kPieceSize, "Angle=%s", register_names[c[5] & 0x0F]);
+    d.out.put("Angle=");
+    put_operand(d.out, immediate ? immediate_operand(c[5] & 0x0Fu) : register_operand(c[5] & 0x0F));
   }
-  write_text(body_text, "SetSTN %s %s %s", audio, subpicture, angle);
 }
 
 // SetGPRMMD: the mode register is b5's low four bits; b5 bit 7 marks a counter.
-void build_set_register_mode(const uint8_t *c) {
-  const char *value =
-      command_fields.set_immediate != 0 ? format_immediate(operand16(c + 2)) : register_names[c[3]];
-  write_text(body_text, "SetGPRMMD SPRM[%s]=%s%s", register_names[c[5] & 0x0F], value,
-             (c[5] & 0x80) ? " [COUNTER]" : "");
+void put_set_register_mode(Decoding &d) {
+  const uint8_t *c = d.c;
+  put_operation(d, "SetGPRMMD");
+  d.out.put(" SPRM[");
+  d.out.put(register_names[c[5] & 0x0F]);
+  d.out.put("]=");
+  put_operand(d.out, d.fields.set_immediate != 0 ? immediate_operand(operand16(c + 2))
+                                                 : register_operand(c[3]));
+  if (c[5] & 0x80)
+    d.out.put(" [COUNTER]");
 }
 
-// Fills body_text for a type-2 set_op; false when set_op is undefined.
-bool build_set_system_body(const uint8_t *c) {
-  const bool immediate = command_fields.set_immediate != 0;
-  switch (command_fields.set_op) {
+// The instruction of a type-2 set_op; false when set_op is undefined.
+bool put_set_system_body(Decoding &d) {
+  const uint8_t *c = d.c;
+  const bool immediate = d.fields.set_immediate != 0;
+  switch (d.fields.set_op) {
   case 0:
-    std::strcpy(body_text, "Nop");
+    put_operation(d, "Nop");
     return true;
   case 1:
-    build_set_stream(c);
+    put_set_stream(d);
     return true;
   case 2:
-    if (immediate)
-      write_text(body_text, "SetNVTMR timer:#%u, pgcn:%u", operand16(c + 2), operand16(c + 4));
-    else
-      write_text(body_text, "SetNVTMR timer:%s, pgcn:%u", register_names[c[3]], operand16(c + 4));
+    // The timer is a plain number here, never annotated.
+    put_operation(d, "SetNVTMR");
+    d.out.put(" timer:");
+    if (immediate) {
+      d.out.put('#');
+      d.out.put_decimal(operand16(c + 2));
+    } else {
+      d.out.put(register_names[c[3]]);
+    }
+    d.out.put(", pgcn:");
+    d.out.put_decimal(operand16(c + 4));
     return true;
   case 3:
-    build_set_register_mode(c);
+    put_set_register_mode(d);
     return true;
   case 4:
-    if (immediate)
-      write_text(body_text, "SetAMXMD #%u", operand16(c + 4));
-    else
-      write_text(body_text, "SetAMXMD %s", register_names[c[5] & 0x0F]);
+    put_operation(d, "SetAMXMD");
+    d.out.put(' ');
+    if (immediate) {
+      d.out.put('#');
+      d.out.put_decimal(operand16(c + 4));
+    } else {
+      d.out.put(register_names[c[5] & 0x0F]);
+    }
     return true;
   case 6:
-    write_text(body_text, "SetHL_BTNN %s",
-               immediate ? format_immediate(operand16(c + 4)) : register_names[c[5] & 0x0F]);
+    put_operation(d, "SetHL_BTNN");
+    d.out.put(' ');
+    put_operand(d.out,
+                immediate ? immediate_operand(operand16(c + 4)) : register_operand(c[5] & 0x0F));
     return true;
   default:
     return false;
@@ -120,26 +108,33 @@ bool build_set_system_body(const uint8_t *c) {
 
 } // namespace
 
-int decode_set_system(const uint8_t *c, char *text) {
+bool decode_set_system(Decoding &d) {
   // Both compare operands of type 2 are registers, b6 and b7.
-  build_condition(register_names[c[6]], register_names[c[7]]);
-  if (!build_set_system_body(c))
-    return write_undefined(text);
-  const int flag = build_link_tail(c);
-  return finish(text, flag);
+  put_condition(d, register_operand(d.c[6]), register_operand(d.c[7]));
+  if (!put_set_system_body(d))
+    return false;
+  put_link_tail(d);
+  return true;
 }
 
-int decode_set(const uint8_t *c, char *text) {
-  build_register_or_immediate_condition(c[2], c + 6);
-  const unsigned set_op = command_fields.set_op;
+bool decode_set(Decoding &d) {
+  const uint8_t *c = d.c;
+  put_condition(d, register_operand(c[2]), register_or_immediate(d, c + 6));
+  const unsigned set_op = d.fields.set_op;
   if (set_op == 0) {
-    std::strcpy(body_text, "Nop");
+    put_operation(d, "Nop");
   } else {
-    const char *source = command_fields.set_immediate != 0 ? format_immediate(operand16(c + 4))
-                                                           : register_names[c[5]];
-    write_text(body_text, "Set %s %s %s", register_names[c[3] & 0x0F], set_op_names[set_op],
-               source);
+    put_operation(d, "Set");
+    d.out.put(' ');
+    d.out.put(register_names[c[3] & 0x0F]);
+    d.out.put(' ');
+    d.out.put(set_op_names[set_op]);
+    d.out.put(' ');
+    put_operand(d.out, d.fields.set_immediate != 0 ? immediate_operand(operand16(c + 4))
+                                                   : register_operand(c[5]));
   }
-  const int link_flag = build_link_tail(c);
-  return finish(text, (set_op > 11 || link_flag != 0) ? 1 : 0);
+  if (set_op > 11)
+    d.info.questionable = true;
+  put_link_tail(d);
+  return true;
 }

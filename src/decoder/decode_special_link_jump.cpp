@@ -2,150 +2,174 @@
 #include "decoder/decoder_internal.h"
 #include "decoder/name_tables.h"
 
-#include <cstring>
-
 namespace {
 
-// "%s%s\n" from the condition and the instruction.
-int finish(char *text, int flag) {
-  write_text(text, "%s%s\n", condition_text, body_text);
-  return flag;
+// The system space of JumpSS and CallSS: b5 bits 7-6, and the menu of b5 bits 5-0.
+SystemSpace put_space(Decoding &d, std::string_view word) {
+  put_operation(d, word);
+  Target &target = d.info.target;
+  target.kind = d.fields.branch_op == 6 ? TargetKind::kJumpSS : TargetKind::kCallSS;
+  target.space = static_cast<SystemSpace>((d.c[5] >> 6) & 3);
+  return target.space;
 }
 
-void set_body(const char *literal) {
-  std::strcpy(body_text, literal);
+void put_menu(Decoding &d) {
+  d.info.target.menu = d.c[5] & 0x3F;
+  d.out.put("menu:");
+  d.out.put(menu_names[d.info.target.menu]);
 }
 
-int decode_jump_ss(const uint8_t *c, char *text) {
-  const char *menu = menu_names[c[5] & 0x3F];
-  switch ((c[5] >> 6) & 3) {
-  case 0:
-    set_body("JumpSS FP");
+void put_vmgm_pgcn(Decoding &d) {
+  d.info.target.pgcn = static_cast<uint16_t>(operand16(d.c + 2));
+  d.out.put("VMGM pgcn:");
+  d.out.put_decimal(d.info.target.pgcn);
+}
+
+void put_jump_ss(Decoding &d) {
+  const uint8_t *c = d.c;
+  switch (put_space(d, "JumpSS")) {
+  case SystemSpace::kFirstPlay:
+    d.out.put(" FP");
     break;
-  case 1:
-    write_text(body_text, "JumpSS VMGM menu:%s", menu);
+  case SystemSpace::kVmgmMenu:
+    d.out.put(" VMGM ");
+    put_menu(d);
     break;
-  case 2:
-    write_text(body_text, "JumpSS VTSM vts:%u, ttn:%u, menu:%s", c[4], c[3], menu);
+  case SystemSpace::kVtsmMenu:
+    d.info.target.title_set = c[4];
+    d.info.target.title = c[3];
+    d.out.put(" VTSM vts:");
+    d.out.put_decimal(c[4]);
+    d.out.put(", ttn:");
+    d.out.put_decimal(c[3]);
+    d.out.put(", ");
+    put_menu(d);
     break;
-  default:
-    write_text(body_text, "JumpSS VMGM pgcn:%u", operand16(c + 2));
+  case SystemSpace::kVmgmPgcn:
+    d.out.put(' ');
+    put_vmgm_pgcn(d);
     break;
   }
-  return finish(text, 0);
 }
 
-int decode_call_ss(const uint8_t *c, char *text) {
-  const char *menu = menu_names[c[5] & 0x3F];
-  const unsigned resume_cell = c[4];
-  switch ((c[5] >> 6) & 3) {
-  case 0:
-    if (resume_cell == 0)
-      set_body("CallSS FP");
-    else
-      write_text(body_text, "CallSS FP, rsm_cell=%u", resume_cell);
+// Like JumpSS, but the VTSM form names the menu only, and b4 is the cell to
+// resume at, printed when it is not 0.
+void put_call_ss(Decoding &d) {
+  switch (put_space(d, "CallSS")) {
+  case SystemSpace::kFirstPlay:
+    d.out.put(" FP");
     break;
-  case 1:
-    if (resume_cell == 0)
-      write_text(body_text, "CallSS VMGM menu:%s", menu);
-    else
-      write_text(body_text, "CallSS VMGM menu:%s, rsm_cell=%u", menu, resume_cell);
+  case SystemSpace::kVmgmMenu:
+    d.out.put(" VMGM ");
+    put_menu(d);
     break;
-  case 2:
-    if (resume_cell == 0)
-      write_text(body_text, "CallSS VTSM menu:%s", menu);
-    else
-      write_text(body_text, "CallSS VTSM menu:%s, rsm_cell=%u", menu, resume_cell);
+  case SystemSpace::kVtsmMenu:
+    d.out.put(" VTSM ");
+    put_menu(d);
     break;
-  default:
-    if (resume_cell == 0)
-      write_text(body_text, "CallSS VMGM pgcn:%u", operand16(c + 2));
-    else
-      write_text(body_text, "CallSS VMGM pgcn:%u, rsm_cell=%u", operand16(c + 2), resume_cell);
+  case SystemSpace::kVmgmPgcn:
+    d.out.put(' ');
+    put_vmgm_pgcn(d);
     break;
   }
-  return finish(text, 0);
+  const unsigned resume_cell = d.c[4];
+  d.info.target.resume_cell = static_cast<uint8_t>(resume_cell);
+  if (resume_cell != 0) {
+    d.out.put(", rsm_cell=");
+    d.out.put_decimal(resume_cell);
+  }
+}
+
+// "JumpTT ttn:%u" and its kind: the title of b5.
+void put_title_jump(Decoding &d, TargetKind kind, std::string_view word) {
+  put_operation(d, word);
+  d.info.target.kind = kind;
+  d.info.target.title = d.c[5];
+  d.out.put(" ttn:");
+  d.out.put_decimal(d.c[5]);
 }
 
 } // namespace
 
-int decode_special(const uint8_t *c, char *text) {
-  build_register_or_immediate_condition(c[3], c + 4);
-  switch (command_fields.branch_op) {
+bool decode_special(Decoding &d) {
+  const uint8_t *c = d.c;
+  if (d.fields.branch_op > 3)
+    return false;
+  put_condition(d, register_operand(c[3]), register_or_immediate(d, c + 4));
+  switch (d.fields.branch_op) {
   case 0:
-    set_body("Nop");
+    put_operation(d, "Nop");
     break;
   case 1:
-    write_text(body_text, "Goto line:%u", c[7]);
+    put_operation(d, "Goto");
+    d.info.target.kind = TargetKind::kGotoLine;
+    d.info.target.line = c[7];
+    d.out.put(" line:");
+    d.out.put_decimal(c[7]);
     break;
   case 2:
-    set_body("Break");
-    break;
-  case 3:
-    write_text(body_text, "SetTmpPML lvl:%u, line:%u", c[6] & 0x0Fu, c[7]);
+    put_operation(d, "Break");
+    d.info.target.kind = TargetKind::kBreak;
     break;
   default:
-    return write_undefined(text);
+    // Goes to the line when the player accepts the new parental level.
+    put_operation(d, "SetTmpPML");
+    d.info.target.kind = TargetKind::kGotoLine;
+    d.info.target.line = c[7];
+    d.out.put(" lvl:");
+    d.out.put_decimal(c[6] & 0x0Fu);
+    d.out.put(", line:");
+    d.out.put_decimal(c[7]);
+    break;
   }
-  return finish(text, 0);
+  return true;
 }
 
-int decode_link(const uint8_t *c, char *text) {
-  build_register_or_immediate_condition(c[3], c + 4);
-  switch (command_fields.branch_op) {
-  case 0:
-    set_body("Nop");
-    return finish(text, 0);
-  case 1: {
-    const unsigned code = clamp_link_code(c[7]);
-    set_body(link_names[code]);
-    return finish(text, is_bad_link_code(code));
-  }
-  case 4:
-    write_text(body_text, "LinkPGCN pgcn:%u", operand16(c + 6));
-    return finish(text, 0);
-  case 5:
-    format_button_suffix(c[6], button_text);
-    write_text(body_text, "LinkPTTN pttn:%u%s", c[7], button_text);
-    return finish(text, 0);
-  case 6:
-    format_button_suffix(c[6], button_text);
-    write_text(body_text, "LinkPGN pgn:%u%s", c[7], button_text);
-    return finish(text, 0);
-  case 7:
-    format_button_suffix(c[6], button_text);
-    write_text(body_text, "LinkCN cn:%u%s", c[7], button_text);
-    return finish(text, 0);
-  default:
-    return write_undefined(text);
-  }
+bool decode_link(Decoding &d) {
+  const unsigned branch_op = d.fields.branch_op;
+  if (branch_op != 0 && branch_op != 1 && (branch_op < 4 || branch_op > 7))
+    return false;
+  put_condition(d, register_operand(d.c[3]), register_or_immediate(d, d.c + 4));
+  if (branch_op == 0)
+    put_operation(d, "Nop");
+  else
+    d.info.operation = put_link(d);
+  return true;
 }
 
-int decode_jump(const uint8_t *c, char *text) {
+bool decode_jump(Decoding &d) {
+  const uint8_t *c = d.c;
+  const unsigned branch_op = d.fields.branch_op;
+  if (branch_op > 8 || branch_op == 4 || branch_op == 7)
+    return false;
   // Jumps compare two registers, b6 and b7; compare_immediate plays no part.
-  build_condition(register_names[c[6]], register_names[c[7]]);
-  switch (command_fields.branch_op) {
+  put_condition(d, register_operand(c[6]), register_operand(c[7]));
+  switch (branch_op) {
   case 0:
-    set_body("Nop");
+    put_operation(d, "Nop");
     break;
   case 1:
-    set_body("Exit");
+    put_operation(d, "Exit");
+    d.info.target.kind = TargetKind::kExit;
     break;
   case 2:
-    write_text(body_text, "JumpTT ttn:%u", c[5]);
+    put_title_jump(d, TargetKind::kJumpTT, "JumpTT");
     break;
   case 3:
-    write_text(body_text, "JumpVTS_TT ttn:%u", c[5]);
+    put_title_jump(d, TargetKind::kJumpVTS_TT, "JumpVTS_TT");
     break;
   case 5:
-    write_text(body_text, "JumpVTS_PTT ttn:%u pttn:%u", c[5], c[3]);
+    put_title_jump(d, TargetKind::kJumpVTS_PTT, "JumpVTS_PTT");
+    d.info.target.chapter = c[3];
+    d.out.put(" pttn:");
+    d.out.put_decimal(c[3]);
     break;
   case 6:
-    return decode_jump_ss(c, text);
-  case 8:
-    return decode_call_ss(c, text);
+    put_jump_ss(d);
+    break;
   default:
-    return write_undefined(text);
+    put_call_ss(d);
+    break;
   }
-  return finish(text, 0);
+  return true;
 }

@@ -1,6 +1,11 @@
-// The navigation command decoder: one 8-byte DVD-Video command into one line of text.
+// The navigation command decoder: one 8-byte DVD-Video command into one line of text and its
+// fields.
 #pragma once
 
+#include "common/text_cursor.h"
+#include "decoder/command_info.h"
+
+#include <cstddef>
 #include <cstdint>
 
 inline constexpr unsigned kCommandSize = 8;
@@ -24,15 +29,29 @@ struct CommandFields {
   unsigned branch_op;         // b1 bits 3-0
 };
 
-// Decodes the 8 bytes at `command` into `text` (at least kDecodedTextSize
-// characters): one line ending in exactly one "\n". Returns 1 when the
-// command's type, instruction, operator or link code is undefined, else 0.
+// Decodes the command once: writes its text (one line ending in "\n", NUL-terminated) into
+// `text` (at least kDecodedTextSize characters) and, when `info` is not null, fills it.
+// Returns the text's length (without the terminator). The decoder keeps no state between
+// commands.
+size_t decode_command_info(const uint8_t *command, char *text, CommandInfo *info);
+
+// decode_command_info without the fields. Returns 1 when the command's type,
+// instruction, operator or link code is undefined, else 0.
 int decode_command(const uint8_t *command, char *text);
 
 // Writes the numbered listing line
 // "%03u[%06X]:[%02X%02X %02X%02X %02X%02X %02X%02X]  %s" into `line` (at
-// least kListingLineSize characters); the offset is that of the command
-// within `image`, masked to 24 bits. Returns the flag of decode_command.
+// least kListingLineSize characters), the decoded text written in place; the
+// offset is that of the command within `image`, masked to 24 bits. Returns the
+// line's length and fills `info` as decode_command_info does.
+size_t write_command_line(const uint8_t *command, char *line, unsigned number, const uint8_t *image,
+                          CommandInfo *info);
+
+// "[%02X%02X %02X%02X %02X%02X %02X%02X]": the command's raw bytes, as every
+// listing line shows them.
+void put_command_bytes(TextCursor &out, const uint8_t *command);
+
+// write_command_line returning the flag of decode_command.
 int format_command_line(const uint8_t *command, char *line, unsigned number, const uint8_t *image);
 
 // Operand formatters. Each format_immediate instance returns its own static

@@ -1,23 +1,26 @@
-// Shared state and helpers of the type decoders; not for use outside decoder/.
+// Shared by the type decoders: one command being decoded, its operands and its link forms.
 #pragma once
 
+#include "common/text_cursor.h"
 #include "decoder/decoder.h"
 
-// The one field record, refilled by decode_command for every command.
-extern CommandFields command_fields;
+// One command being decoded: its bytes and fields, the cursor that writes
+// its text and the record of its fields. A type decoder writes the text
+// without the final newline and returns false for an undefined instruction;
+// decode_command_info then replaces whatever it wrote by "???".
+struct Decoding {
+  const uint8_t *c; // b0 to b7
+  CommandFields fields;
+  TextCursor out;
+  CommandInfo &info;
+};
 
-// The decoder's working texts, overwritten by every command.
-extern char condition_text[kDecodedTextSize];
-extern char body_text[kDecodedTextSize];
-extern char link_text[kDecodedTextSize];
-extern char button_text[kDecodedTextSize];
-
-int decode_special(const uint8_t *command, char *text);
-int decode_link(const uint8_t *command, char *text);
-int decode_jump(const uint8_t *command, char *text);
-int decode_set_system(const uint8_t *command, char *text);
-int decode_set(const uint8_t *command, char *text);
-int decode_compound(const uint8_t *command, char *text);
+bool decode_special(Decoding &d);
+bool decode_link(Decoding &d);
+bool decode_jump(Decoding &d);
+bool decode_set_system(Decoding &d);
+bool decode_set(Decoding &d);
+bool decode_compound(Decoding &d);
 
 // (bX << 8) | bY of two neighbouring command bytes.
 inline unsigned operand16(const uint8_t *high) {
@@ -29,17 +32,41 @@ inline unsigned clamp_link_code(uint8_t b7) {
   return b7 > 31 ? 31u : b7;
 }
 
-// Fills condition_text with "if (%s %s %s) then ", or empties it when
-// command_fields.compare_op is 0.
-void build_condition(const char *first, const char *second);
+inline Operand register_operand(unsigned index) {
+  return Operand{OperandKind::kRegister, static_cast<uint16_t>(index)};
+}
 
-// The condition of the types that honour compare_immediate: the register
-// `first` against the register pair[1] or, with compare_immediate, the
-// immediate (pair[0] << 8) | pair[1].
-void build_register_or_immediate_condition(unsigned first, const uint8_t *pair);
+inline Operand immediate_operand(unsigned value) {
+  return Operand{OperandKind::kImmediate, static_cast<uint16_t>(value)};
+}
 
-// The text "???\n" of an undefined instruction; returns the flag 1.
-int write_undefined(char *text);
+// Writes an instruction word (a literal) and records it as the operation.
+inline void put_operation(Decoding &d, std::string_view word) {
+  d.out.put(word);
+  d.info.operation = word.data();
+}
 
-// snprintf into one of the decoder's 256-character texts.
-int write_text(char *out, const char *format, ...) __attribute__((format(printf, 2, 3)));
+// "#%u", then ":(%u*1024)" for a whole multiple of 1024 from 2048 up, or a
+// two-letter language code when both bytes are lower-case letters.
+void put_immediate(TextCursor &out, unsigned value);
+// A register by name or an immediate by put_immediate.
+void put_operand(TextCursor &out, Operand operand);
+// ", HL_BN=%u" for the button in b6 bits 7-2, nothing for button 0; returns
+// the button.
+unsigned put_button_suffix(TextCursor &out, unsigned button_byte);
+
+// When fields.compare_op is not 0: writes "if (left op right) then " and
+// records the condition.
+void put_condition(Decoding &d, Operand left, Operand right);
+// The right compare operand of the types that honour compare_immediate: the
+// register pair[1] or, with compare_immediate, the immediate (pair[0] << 8) | pair[1].
+Operand register_or_immediate(const Decoding &d, const uint8_t *pair);
+
+// The link sub-instruction of code byte b7 by name, with the button suffix of
+// b6 when `with_button`; records the target (none for LinkNOP and undefined
+// codes) and raises the flag for an undefined code. Returns the name.
+const char *put_simple_link(Decoding &d, bool with_button);
+// The link instruction of branch_op 1 (a simple link without button) or 4 to 7
+// (LinkPGCN, LinkPTTN, LinkPGN, LinkCN); records the target. Returns its
+// operation word, or null for any other branch_op, which writes nothing.
+const char *put_link(Decoding &d);

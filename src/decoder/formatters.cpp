@@ -1,10 +1,6 @@
-// Operand formatters: immediates, button suffixes and link code checks.
+// Operand formatters: immediates, button suffixes, conditions, link forms and link code checks.
 #include "decoder/decoder_internal.h"
 #include "decoder/name_tables.h"
-
-#include <cstdarg>
-#include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -15,21 +11,58 @@ bool is_lower_letter(unsigned c) {
   return c >= 0x61 && c <= 0x7A;
 }
 
-// "#%u", then ":(%u*1024)" for a whole multiple of 1024 from 2048 up, or a
-// two-letter language code when both bytes are lower-case letters.
-const char *format_immediate_into(char *out, unsigned value) {
-  int length = std::snprintf(out, kDecodedTextSize, "#%u", value);
-  if (value >= 2048 && (value & 0x3FF) == 0)
-    length += std::snprintf(out + length, kDecodedTextSize - length, ":(%u*1024)", value >> 10);
-  const unsigned hi = (value >> 8) & 0xFF;
-  const unsigned lo = value & 0xFF;
-  if (is_lower_letter(hi) && is_lower_letter(lo))
-    std::snprintf(out + length, kDecodedTextSize - length, ":\"%c%c\"", static_cast<char>(hi),
-                  static_cast<char>(lo));
-  return out;
+// "<text>%u" with b7, then the button suffix of b6: LinkPTTN, LinkPGN and LinkCN.
+const char *put_numbered_link(Decoding &d, TargetKind kind, std::string_view text,
+                              const char *operation) {
+  d.info.target.kind = kind;
+  d.out.put(text);
+  d.out.put_decimal(d.c[7]);
+  d.info.target.button = static_cast<uint8_t>(put_button_suffix(d.out, d.c[6]));
+  return operation;
+}
+
+const char *format_immediate_into(char *text, unsigned value) {
+  TextCursor out{text};
+  put_immediate(out, value);
+  out.finish(text);
+  return text;
 }
 
 } // namespace
+
+void put_immediate(TextCursor &out, unsigned value) {
+  out.put('#');
+  out.put_decimal(value);
+  if (value >= 2048 && (value & 0x3FF) == 0) {
+    out.put(":(");
+    out.put_decimal(value >> 10);
+    out.put("*1024)");
+  }
+  const unsigned hi = (value >> 8) & 0xFF;
+  const unsigned lo = value & 0xFF;
+  if (is_lower_letter(hi) && is_lower_letter(lo)) {
+    out.put(":\"");
+    out.put(static_cast<char>(hi));
+    out.put(static_cast<char>(lo));
+    out.put('"');
+  }
+}
+
+void put_operand(TextCursor &out, Operand operand) {
+  if (operand.kind == OperandKind::kImmediate)
+    put_immediate(out, operand.value);
+  else
+    out.put(register_names[operand.value & 0xFF]);
+}
+
+unsigned put_button_suffix(TextCursor &out, unsigned button_byte) {
+  const unsigned button = (button_byte >> 2) & 0x3F;
+  if (button != 0) {
+    out.put(", HL_BN=");
+    out.put_decimal(button);
+  }
+  return button;
+}
 
 const char *format_immediate(unsigned value) {
   return format_immediate_into(immediate_text, value);
@@ -39,13 +72,10 @@ const char *format_immediate_second(unsigned value) {
   return format_immediate_into(immediate_text_second, value);
 }
 
-void format_button_suffix(unsigned button_byte, char *out) {
-  const unsigned button = (button_byte >> 2) & 0x3F;
-  if (button == 0) {
-    out[0] = '\0';
-    return;
-  }
-  std::snprintf(out, kDecodedTextSize, ", HL_BN=%u", button);
+void format_button_suffix(unsigned button_byte, char *text) {
+  TextCursor out{text};
+  put_button_suffix(out, button_byte);
+  out.finish(text);
 }
 
 int is_bad_link_code(unsigned code) {
@@ -69,34 +99,62 @@ int is_bad_link_code(unsigned code) {
   }
 }
 
-void build_condition(const char *first, const char *second) {
-  if (command_fields.compare_op == 0) {
-    condition_text[0] = '\0';
+void put_condition(Decoding &d, Operand left, Operand right) {
+  if (d.fields.compare_op == 0)
     return;
+  d.info.condition = Condition{true, left, static_cast<uint8_t>(d.fields.compare_op), right};
+  d.out.put("if (");
+  put_operand(d.out, left);
+  d.out.put(' ');
+  d.out.put(compare_op_names[d.fields.compare_op]);
+  d.out.put(' ');
+  put_operand(d.out, right);
+  d.out.put(") then ");
+}
+
+Operand register_or_immediate(const Decoding &d, const uint8_t *pair) {
+  return d.fields.compare_immediate != 0 ? immediate_operand(operand16(pair))
+                                         : register_operand(pair[1]);
+}
+
+const char *put_simple_link(Decoding &d, bool with_button) {
+  const unsigned code = clamp_link_code(d.c[7]);
+  const std::string_view name = link_names[code];
+  d.out.put(name);
+  const unsigned button = with_button ? put_button_suffix(d.out, d.c[6]) : 0;
+  Target &target = d.info.target;
+  if (is_bad_link_code(code) != 0) {
+    d.info.questionable = true;
+  } else if (code != 0) {
+    target.kind = code == 16 ? TargetKind::kResume : TargetKind::kLinkSimple;
+    target.link_code = static_cast<uint8_t>(code);
+    target.button = static_cast<uint8_t>(button);
   }
-  write_text(condition_text, "if (%s %s %s) then ", first,
-             compare_op_names[command_fields.compare_op], second);
+  return name.data();
 }
 
-void build_register_or_immediate_condition(unsigned first, const uint8_t *pair) {
-  if (command_fields.compare_op == 0) {
-    condition_text[0] = '\0';
-    return;
+const char *put_link(Decoding &d) {
+  const uint8_t *c = d.c;
+  Target &target = d.info.target;
+  switch (d.fields.branch_op) {
+  case 1:
+    return put_simple_link(d, false);
+  case 4:
+    target.kind = TargetKind::kLinkPGCN;
+    target.pgcn = static_cast<uint16_t>(operand16(c + 6));
+    d.out.put("LinkPGCN pgcn:");
+    d.out.put_decimal(target.pgcn);
+    return "LinkPGCN";
+  case 5:
+    target.chapter = c[7];
+    return put_numbered_link(d, TargetKind::kLinkPTTN, "LinkPTTN pttn:", "LinkPTTN");
+  case 6:
+    target.program = c[7];
+    return put_numbered_link(d, TargetKind::kLinkPGN, "LinkPGN pgn:", "LinkPGN");
+  case 7:
+    target.cell = c[7];
+    return put_numbered_link(d, TargetKind::kLinkCN, "LinkCN cn:", "LinkCN");
+  default:
+    return nullptr;
   }
-  build_condition(register_names[first], command_fields.compare_immediate != 0
-                                             ? format_immediate(operand16(pair))
-                                             : register_names[pair[1]]);
-}
-
-int write_undefined(char *text) {
-  std::memcpy(text, "???\n", 5);
-  return 1;
-}
-
-int write_text(char *out, const char *format, ...) {
-  va_list args;
-  va_start(args, format);
-  const int length = std::vsnprintf(out, kDecodedTextSize, format, args);
-  va_end(args);
-  return length;
 }

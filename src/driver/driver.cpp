@@ -5,6 +5,8 @@
 #include "common/report.h"
 #include "ifo/ifo_dump.h"
 #include "menuvob/menu_vob_scan.h"
+#include "output/graph_report.h"
+#include "output/json_report.h"
 #include "platform/console.h"
 
 #include <cstring>
@@ -13,11 +15,32 @@ char path_buffer[kPathBufferSize];
 
 namespace {
 
+enum class Report { kText, kJson, kGraph };
+
 struct RunSwitches {
   bool ifo = false;
   bool menu_vob = false;
+  Report report = Report::kText;
   int path_index = 0; // 0: no path seen yet
 };
+
+// What the command line asks for once parsed.
+enum class Parsed { kRun, kFailed, kHelp, kVersion };
+
+constexpr const char *kUsage = "Usage: NAVLIST [-I] [-V] <Path>\n"
+                               "  -I : Dump *.ifo files.\n"
+                               "  -V : Dump *.vob(menu) files.\n"
+                               "<ex> : NAVLIST -I -V c:\\video_ts\n";
+
+constexpr const char *kHelp =
+    "Usage: NAVLIST [-I] [-V] [--json | --graph] <Path>\n"
+    "  -I        : Dump *.ifo files.\n"
+    "  -V        : Dump *.vob(menu) files.\n"
+    "  --json    : Print the dumps as one JSON document, each command's target resolved.\n"
+    "  --graph   : Print the navigation as a Graphviz digraph.\n"
+    "  --help    : Print this help.\n"
+    "  --version : Print the version.\n"
+    "<ex> : NAVLIST -I -V c:\\video_ts\n";
 
 bool equals_ignoring_case(const char *argument, const char *option) {
   for (;; ++argument, ++option) {
@@ -31,32 +54,61 @@ bool equals_ignoring_case(const char *argument, const char *option) {
   }
 }
 
-// Walks the arguments in order and stops at the first error, which it prints.
-bool parse_arguments(int argc, char **argv, RunSwitches *run) {
+// The structured reports and --version print no banner: their output is for programs.
+bool wants_banner(int argc, char **argv) {
+  for (int i = 1; i < argc; ++i)
+    for (const char *option : {"--json", "--graph", "--version"})
+      if (equals_ignoring_case(argv[i], option))
+        return false;
+  return true;
+}
+
+// Chooses one structured report; asking for a second one is an error.
+bool choose_report(RunSwitches *run, Report report) {
+  if (run->report != Report::kText && run->report != report)
+    return false;
+  run->report = report;
+  return true;
+}
+
+// Walks the arguments in order and stops at the first error, which it
+// prints, or at --help or --version.
+Parsed parse_arguments(int argc, char **argv, RunSwitches *run) {
   for (int i = 1; i < argc; ++i) {
     const char *argument = argv[i];
     if (argument[0] == '-') {
-      if (equals_ignoring_case(argument, "-i")) {
+      bool valid = true;
+      if (equals_ignoring_case(argument, "-i"))
         run->ifo = true;
-      } else if (equals_ignoring_case(argument, "-v")) {
+      else if (equals_ignoring_case(argument, "-v"))
         run->menu_vob = true;
-      } else {
+      else if (equals_ignoring_case(argument, "--json"))
+        valid = choose_report(run, Report::kJson);
+      else if (equals_ignoring_case(argument, "--graph"))
+        valid = choose_report(run, Report::kGraph);
+      else if (equals_ignoring_case(argument, "--help"))
+        return Parsed::kHelp;
+      else if (equals_ignoring_case(argument, "--version"))
+        return Parsed::kVersion;
+      else
+        valid = false;
+      if (!valid) {
         console_write_text("Invalid option.\n");
-        return false;
+        return Parsed::kFailed;
       }
       continue;
     }
     if (run->path_index != 0) {
       console_write_text("Extra parameters.\n");
-      return false;
+      return Parsed::kFailed;
     }
     run->path_index = i;
   }
   if (run->path_index == 0) {
     console_write_text("Path not Found.\n");
-    return false;
+    return Parsed::kFailed;
   }
-  return true;
+  return Parsed::kRun;
 }
 
 // True when the last byte is a backslash that separates, not the trail byte
@@ -91,17 +143,25 @@ void normalize_path(char *path) {
 
 int navlist_main(int argc, char **argv) {
   reset_input_problem();
-  console_write_text("*** NAVLIST Ver 1.00 ***\n");
+  if (wants_banner(argc, argv))
+    console_write_text("*** NAVLIST Ver 1.00 ***\n");
   if (argc <= 1) {
-    console_write_text("Usage: NAVLIST [-I] [-V] <Path>\n"
-                       "  -I : Dump *.ifo files.\n"
-                       "  -V : Dump *.vob(menu) files.\n"
-                       "<ex> : NAVLIST -I -V c:\\video_ts\n");
+    console_write_text(kUsage);
     return kExitNothingDumped;
   }
   RunSwitches run;
-  if (!parse_arguments(argc, argv, &run))
+  switch (parse_arguments(argc, argv, &run)) {
+  case Parsed::kFailed:
     return kExitNothingDumped;
+  case Parsed::kHelp:
+    console_write_text(kHelp);
+    return kExitReportComplete;
+  case Parsed::kVersion:
+    console_write_text("navlist " NAVLIST_VERSION "\n");
+    return kExitReportComplete;
+  case Parsed::kRun:
+    break;
+  }
   if (!run.ifo && !run.menu_vob)
     run.ifo = run.menu_vob = true;
 
@@ -113,6 +173,10 @@ int navlist_main(int argc, char **argv) {
   std::strcpy(path_buffer, path);
   normalize_path(path_buffer);
 
+  if (run.report == Report::kJson)
+    return write_json_report(path_buffer, run.ifo, run.menu_vob);
+  if (run.report == Report::kGraph)
+    return write_graph_report(path_buffer, run.ifo, run.menu_vob);
   if (run.ifo)
     dump_ifo_files(path_buffer);
   if (run.menu_vob)

@@ -2,6 +2,7 @@
 #include "ifo/pgc_commands.h"
 
 #include "common/report.h"
+#include "common/text_cursor.h"
 #include "ifo/ifo_layout.h"
 #include "platform/console.h"
 
@@ -13,9 +14,10 @@ char listing_line_buffer[kListingLineSize];
 
 namespace {
 
-constexpr unsigned kCellUsageSize = 512;
 // The cross-reference names at most this many cells, then "...".
 constexpr unsigned kMaxListedCells = 33;
+// Cell command numbers are one byte: only commands 1 to 255 can have cells.
+constexpr unsigned kCellCommandNumbers = 256;
 
 constexpr const char *kListIndent = "    ";
 
@@ -26,49 +28,40 @@ struct CommandTable {
   unsigned cell_count;
 };
 
-// The cell playback table, cut to the entries that lie inside the image.
+// The cell playback table, cut to the entries that lie inside the image, and
+// its cells grouped by the cell command they run: the cells of command n are
+// cells[first[n]] .. cells[first[n + 1] - 1], in table order.
 struct CellTable {
   uint64_t start;
   unsigned cells;          // cells the chain claims
   unsigned readable_cells; // of those, the ones whose entry was read
+  uint16_t first[kCellCommandNumbers + 1];
+  uint8_t cells_by_command[255]; // cell numbers from 1; a chain has at most 255 cells
 };
 
 void list_empty() {
   console_write_text("    ----\n");
 }
 
-// Appends the cells whose cell command number is `number` to the listing
-// line already printed in listing_line_buffer, and prints it.
-void print_with_cell_usage(const IfoImage &image, const CellTable &cells, unsigned number) {
-  char cell_usage_text[kCellUsageSize];
-  std::strcpy(cell_usage_text, "Used by Cell=");
-  size_t usage_length = std::strlen(cell_usage_text);
-  unsigned matches = 0;
-  for (unsigned j = 0; j < cells.readable_cells; ++j) {
-    const uint64_t entry = cells.start + kCellEntrySize * j;
-    if (image.bytes[entry + kCellCommandNumber] != number)
-      continue;
-    usage_length +=
-        std::snprintf(cell_usage_text + usage_length, kCellUsageSize - usage_length, "%u,", j + 1);
-    if (++matches == kMaxListedCells) {
-      std::strcpy(cell_usage_text + usage_length, "...");
-      usage_length += 3;
-      break;
-    }
+// Replaces the newline that ends the listing line at `end` by
+// "  (Used by Cell=1,3)\n" when cells use cell command `number`; returns the
+// new end.
+char *append_cell_usage(const CellTable &cells, unsigned number, char *end) {
+  if (number >= kCellCommandNumbers || cells.first[number] == cells.first[number + 1])
+    return end;
+  TextCursor out{end - 1};
+  out.put("  (Used by Cell=");
+  const unsigned first = cells.first[number];
+  const unsigned count = cells.first[number + 1] - first;
+  for (unsigned k = 0; k < count && k < kMaxListedCells; ++k) {
+    if (k != 0)
+      out.put(',');
+    out.put_decimal(cells.cells_by_command[first + k]);
   }
-  if (matches == 0) {
-    console_write_text(listing_line_buffer);
-    return;
-  }
-  size_t line_length = std::strlen(listing_line_buffer);
-  if (line_length > 0 && listing_line_buffer[line_length - 1] == '\n')
-    --line_length;
-  if (cell_usage_text[usage_length - 1] == ',')
-    --usage_length;
-  console_write(listing_line_buffer, line_length);
-  console_write("  (", 3);
-  console_write(cell_usage_text, usage_length);
-  console_write(")\n", 2);
+  if (count >= kMaxListedCells)
+    out.put(",...");
+  out.put(")\n");
+  return out.at;
 }
 
 // Prints commands [first, first + count) of the table as one numbered list,
@@ -88,24 +81,42 @@ unsigned list_commands(const IfoImage &image, const CommandTable &table, unsigne
       report_out_of_range(kListIndent, what, command);
       return i;
     }
-    console_write(kListIndent, 4);
-    format_command_line(image.bytes + command, listing_line_buffer, i + 1, image.bytes);
-    if (cells == nullptr)
-      console_write_text(listing_line_buffer);
-    else
-      print_with_cell_usage(image, *cells, i + 1);
+    // The indent, the line and the cross-reference are laid out in one
+    // buffer: at most 4 + 300 + 160 characters.
+    std::memcpy(listing_line_buffer, kListIndent, 4);
+    char *end = listing_line_buffer + 4 +
+                write_command_line(image.bytes + command, listing_line_buffer + 4, i + 1,
+                                   image.bytes, nullptr);
+    if (cells != nullptr)
+      end = append_cell_usage(*cells, i + 1, end);
+    console_write(listing_line_buffer, static_cast<size_t>(end - listing_line_buffer));
   }
   return count;
 }
 
-CellTable read_cell_table(const IfoImage &image, uint64_t pgc) {
-  CellTable cells{};
-  cells.start = pgc + get_be16(image.bytes + pgc + kPgcCellTable);
-  cells.cells = image.bytes[pgc + kPgcCellCount];
-  while (cells.readable_cells < cells.cells &&
-         image_holds(image, cells.start + kCellEntrySize * cells.readable_cells, kCellEntrySize))
-    ++cells.readable_cells;
-  return cells;
+// Reads the cell playback table and groups its cells by cell command number
+// (a counting sort): one pass over the cells, however many commands there are.
+void read_cell_table(const IfoImage &image, uint64_t pgc, CellTable *cells) {
+  cells->start = pgc + get_be16(image.bytes + pgc + kPgcCellTable);
+  cells->cells = image.bytes[pgc + kPgcCellCount];
+  cells->readable_cells = 0;
+  while (cells->readable_cells < cells->cells &&
+         image_holds(image, cells->start + kCellEntrySize * cells->readable_cells, kCellEntrySize))
+    ++cells->readable_cells;
+
+  const auto command_of = [&](unsigned j) {
+    return image.bytes[cells->start + kCellEntrySize * j + kCellCommandNumber];
+  };
+  uint16_t *first = cells->first;
+  std::memset(first, 0, sizeof cells->first);
+  for (unsigned j = 0; j < cells->readable_cells; ++j)
+    ++first[command_of(j) + 1];
+  for (unsigned n = 1; n <= kCellCommandNumbers; ++n)
+    first[n] += first[n - 1];
+  uint16_t next[kCellCommandNumbers];
+  std::memcpy(next, first, sizeof next);
+  for (unsigned j = 0; j < cells->readable_cells; ++j)
+    cells->cells_by_command[next[command_of(j)]++] = static_cast<uint8_t>(j + 1);
 }
 
 } // namespace
@@ -149,7 +160,8 @@ int dump_pgc_commands(uint64_t pgc, const IfoImage &image) {
     list_empty();
     return 0;
   }
-  const CellTable cells = read_cell_table(image, pgc);
+  CellTable cells;
+  read_cell_table(image, pgc, &cells);
   const unsigned listed = list_commands(image, table, table.pre_count + table.post_count,
                                         table.cell_count, "cell", &cells);
   // The cross-references above are incomplete when the cell table is cut.

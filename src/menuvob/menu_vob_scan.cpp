@@ -122,7 +122,7 @@ int print_button_report() {
   int result = 0;
   unsigned button = 0;
   int32_t first_of_group = 0;
-  char text[kDecodedTextSize];
+  char line[kListingLineSize];
   for (int32_t r = 0; r < button_record_count; ++r) {
     const ButtonRecord &record = button_records[r];
     if (r == 0 || record.pack_number != button_records[r - 1].pack_number) {
@@ -134,10 +134,19 @@ int print_button_report() {
                        static_cast<unsigned>(cell->pgc_index) + 1,
                        static_cast<unsigned>(cell->cell_index) + 1);
     }
-    result |= decode_command(record.command.b, text);
-    const uint8_t *b = record.command.b;
-    console_printf("  %04u[PK_%06X]:[%02X%02X %02X%02X %02X%02X %02X%02X]  %s", ++button,
-                   record.pack_number, b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], text);
+    // "  %04u[PK_%06X]:[%02X%02X %02X%02X %02X%02X %02X%02X]  %s"
+    TextCursor out{line};
+    out.put("  ");
+    out.put_decimal(++button, 4);
+    out.put("[PK_");
+    out.put_hex(record.pack_number, 6);
+    out.put("]:");
+    put_command_bytes(out, record.command.b);
+    out.put("  ");
+    CommandInfo info;
+    out.at += decode_command_info(record.command.b, out.at, &info);
+    result |= info.questionable ? 1 : 0;
+    console_write(line, static_cast<size_t>(out.at - line));
     const bool last_of_group =
         r + 1 == button_record_count || button_records[r + 1].pack_number != record.pack_number;
     if (!last_of_group)
@@ -151,7 +160,7 @@ int print_button_report() {
   return result;
 }
 
-int scan_menu_vob(std::FILE *vob) {
+void collect_menu_vob(std::FILE *vob) {
   begin_button_collection();
   for (;;) {
     const size_t got = std::fread(ifo_buffer, 1, kIfoBufferSize, vob);
@@ -159,6 +168,10 @@ int scan_menu_vob(std::FILE *vob) {
     if (got < kIfoBufferSize)
       break;
   }
+}
+
+int scan_menu_vob(std::FILE *vob) {
+  collect_menu_vob(vob);
   return print_button_report();
 }
 

@@ -28,6 +28,8 @@ int dump_menu_vobs(const char *path);
 // Reads the open VOB file to its end and prints its button report. Returns
 // 1 when a printed command was questionable, else 0.
 int scan_menu_vob(std::FILE *vob);
+// Reads the open VOB file to its end into button_records, through ifo_buffer.
+void collect_menu_vob(std::FILE *vob);
 
 // The two halves of scan_menu_vob, for callers that hold the VOB in memory:
 // start a scan, feed it complete packs in file order, then print.

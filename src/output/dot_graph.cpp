@@ -148,6 +148,7 @@ void DotGraph::render_edge(std::string &out, const Edge &edge) const {
 
 std::string DotGraph::render() const {
   std::string out = "digraph navigation {\n"
+                    "  rankdir=LR;\n"
                     "  node [shape=box, fontsize=10];\n"
                     "  edge [fontsize=9];\n";
   out += comments_;

@@ -4,9 +4,11 @@
 #include "decoder/command_info.h"
 #include "ifo/pgc_tables.h"
 #include "navigation/model.h"
+#include "navigation/walk.h"
 #include "output/dot_graph.h"
 #include "platform/console.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -34,7 +36,9 @@ public:
   void problem(const navigation::Problem &problem) override;
   void begin_language_unit(const navigation::LanguageUnit &unit) override;
   void begin_chain(const navigation::Chain &chain) override;
+  void begin_command_list(navigation::CommandList) override { lines_.clear(); }
   void command(const navigation::Command &command) override;
+  void end_command_list() override { add_gotos_to_jumps(); }
   void begin_menu_vob(const navigation::MenuVob &) override { group_source_ = -1; }
   void begin_button_group(const navigation::ButtonGroup &group) override;
 
@@ -63,7 +67,17 @@ private:
     std::string label;
   };
 
-  void add_jump(uint32_t source, uint8_t flags, const navigation::Command &command);
+  // The lines of the pre or post command list being walked.
+  struct Line {
+    bool falls_through;    // the next line may run after this one
+    unsigned goto_line;    // a Goto's target line, 0 for other commands
+    std::string condition; // a Goto's "if (...)"
+    const char *list;      // "pre" or "post"
+    int64_t jump;          // its entry in jumps_, -1 for none
+  };
+
+  int64_t add_jump(uint32_t source, uint8_t flags, const navigation::Command &command);
+  void add_gotos_to_jumps();
   void find_repeated_units();
   void add_nodes();
   int32_t cluster_of(const ChainRef &ref);
@@ -74,6 +88,7 @@ private:
   std::vector<Chain> chains_;
   std::vector<Unit> units_;
   std::vector<Jump> jumps_;
+  std::vector<Line> lines_;
   std::unordered_map<uint64_t, uint32_t> chain_index_;
   // The chain whose buttons the current group holds: the menu cell that
   // starts at its pack, or else the one the last such group belonged to.
@@ -82,6 +97,20 @@ private:
   std::vector<uint32_t> node_of_chain_;
   std::map<uint64_t, int32_t> clusters_; // by chain_key with only domain and title set
 };
+
+// The "if (...)" that opens a decoded text, taken off `text`; empty when
+// the text has none.
+std::string_view take_condition(std::string_view &text) {
+  constexpr std::string_view kThen = ") then ";
+  if (!text.starts_with("if ("))
+    return {};
+  const size_t then = text.find(kThen);
+  if (then == std::string_view::npos)
+    return {};
+  const std::string_view condition = text.substr(0, then + 1);
+  text.remove_prefix(then + kThen.size());
+  return condition;
+}
 
 void GraphVisitor::problem(const navigation::Problem &problem) {
   std::string line;
@@ -116,11 +145,59 @@ void GraphVisitor::begin_chain(const navigation::Chain &chain) {
 }
 
 void GraphVisitor::command(const navigation::Command &command) {
-  if (command.list != navigation::CommandList::kButton) {
-    if (commands_)
-      add_jump(static_cast<uint32_t>(chains_.size() - 1), 0, command);
-  } else if (buttons_ && group_source_ >= 0) {
-    add_jump(static_cast<uint32_t>(group_source_), kEdgeButton, command);
+  using navigation::CommandList;
+  if (command.list == CommandList::kButton) {
+    if (buttons_ && group_source_ >= 0)
+      add_jump(static_cast<uint32_t>(group_source_), kEdgeButton, command);
+    return;
+  }
+  const int64_t jump =
+      commands_ ? add_jump(static_cast<uint32_t>(chains_.size() - 1), 0, command) : -1;
+  if (command.list == CommandList::kCell)
+    return; // each cell runs one command: no line follows another
+  const CommandInfo &info = *command.info;
+  const bool go_to = info.target.kind == TargetKind::kGotoLine;
+  std::string_view text = command.text;
+  lines_.push_back(Line{info.target.kind == TargetKind::kNone || info.condition.present,
+                        go_to ? info.target.line : 0u,
+                        go_to ? std::string(take_condition(text)) : std::string(),
+                        command.list == CommandList::kPre ? "pre" : "post", jump});
+}
+
+// A dispatcher tests a register with conditional Gotos, each to a few lines
+// that end in a jump. A jump whose lines can only be entered by Goto (the
+// line before them never falls through) is labelled with those Gotos, at most
+// kMaxGotosShown of them.
+void GraphVisitor::add_gotos_to_jumps() {
+  constexpr size_t kMaxGotosShown = 3;
+  std::vector<std::pair<unsigned, unsigned>> gotos; // target line, goto line
+  for (size_t i = 0; i < lines_.size(); ++i)
+    if (lines_[i].goto_line >= 1 && lines_[i].goto_line <= lines_.size())
+      gotos.emplace_back(lines_[i].goto_line, static_cast<unsigned>(i + 1));
+  std::sort(gotos.begin(), gotos.end());
+  unsigned block_start = 1; // the first line of the run that ends at the current line
+  for (unsigned line = 1; line <= lines_.size(); ++line) {
+    if (line > 1 && !lines_[line - 2].falls_through)
+      block_start = line;
+    const int64_t jump = lines_[line - 1].jump;
+    if (jump < 0 || block_start == 1)
+      continue;
+    const auto first = std::lower_bound(gotos.begin(), gotos.end(), std::pair{block_start, 0u});
+    const auto end = std::upper_bound(first, gotos.end(), std::pair{line, ~0u});
+    std::string via;
+    for (auto it = first; it != end && it - first < static_cast<ptrdiff_t>(kMaxGotosShown); ++it) {
+      const Line &from = lines_[it->second - 1];
+      via += "\nvia ";
+      via += from.list;
+      via += ' ';
+      via += std::to_string(it->second);
+      if (!from.condition.empty())
+        via += ": " + from.condition;
+    }
+    if (end - first > static_cast<ptrdiff_t>(kMaxGotosShown))
+      via += "\nvia " + std::to_string(end - first - kMaxGotosShown) + " more Gotos";
+    std::string &label = jumps_[jump].label;
+    label.insert(std::min(label.find('\n'), label.size()), via);
   }
 }
 
@@ -139,14 +216,10 @@ std::string jump_label(const navigation::Command &command) {
   std::string label = kOrigins[static_cast<int>(command.list)];
   label += std::to_string(command.number);
   std::string_view rest = command.text;
-  constexpr std::string_view kThen = ") then ";
-  if (rest.starts_with("if (")) {
-    const size_t then = rest.find(kThen);
-    if (then != std::string_view::npos) {
-      label += '\n';
-      label += rest.substr(0, then + 1);
-      rest.remove_prefix(then + kThen.size());
-    }
+  const std::string_view condition = take_condition(rest);
+  if (!condition.empty()) {
+    label += '\n';
+    label += condition;
   }
   const size_t link = rest.rfind(", Link");
   if (link != std::string_view::npos && link > 0) {
@@ -154,6 +227,9 @@ std::string jump_label(const navigation::Command &command) {
     label += rest.substr(0, link);
   }
   const Target &target = command.info->target;
+  // The chain is the target node; the chapter it starts at is not.
+  if (target.kind == TargetKind::kJumpVTS_PTT || target.kind == TargetKind::kLinkPTTN)
+    label += "\nchapter " + std::to_string(target.chapter);
   if (target.kind == TargetKind::kCallSS) {
     label += "\ncall";
     if (target.resume_cell != 0)
@@ -166,16 +242,16 @@ std::string jump_label(const navigation::Command &command) {
   return label;
 }
 
-void GraphVisitor::add_jump(uint32_t source, uint8_t flags, const navigation::Command &command) {
+int64_t GraphVisitor::add_jump(uint32_t source, uint8_t flags, const navigation::Command &command) {
   switch (command.info->target.kind) {
   case TargetKind::kNone:
   case TargetKind::kGotoLine:
   case TargetKind::kBreak:
   case TargetKind::kExit:
-    return;
+    return -1;
   case TargetKind::kResume:
     chains_[source].resumes = true;
-    return;
+    return -1;
   case TargetKind::kCallSS:
     flags |= kEdgeCall;
     break;
@@ -186,6 +262,7 @@ void GraphVisitor::add_jump(uint32_t source, uint8_t flags, const navigation::Co
   if (!resolution.resolved)
     flags |= kEdgeUnresolved;
   jumps_.push_back(Jump{source, resolution.chain, resolution.resolved, flags, jump_label(command)});
+  return static_cast<int64_t>(jumps_.size() - 1);
 }
 
 // A language unit whose chains lie at the same offsets as an earlier unit's
@@ -359,8 +436,10 @@ std::string GraphVisitor::render() {
 
 int write_graph_report(const char *path, bool ifo, bool menu_vob) {
   GraphVisitor visitor(ifo, menu_vob);
-  (void)path; // walk_disc(path, ..., visitor) once the navigation walk lands
+  navigation::Dumps dumps{ifo, menu_vob};
+  dumps.chains_without_ifo = true;
+  const bool problems = navigation::walk_disc(path, dumps, visitor);
   const std::string dot = visitor.render();
   console_write(dot.data(), dot.size());
-  return 0;
+  return problems ? 1 : 0;
 }

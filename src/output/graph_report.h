@@ -1,7 +1,9 @@
 // --graph: the disc's program chains and every jump between them, as one Graphviz digraph.
 #pragma once
 
-// Walks the disc at `path` (normalized, ending in a separator) and prints the
-// digraph on the console: with `ifo` the jumps of the control files' pre, post
-// and cell commands, with `menu_vob` those of the menu buttons. Returns 0.
+// Walks the disc in the folder `path` (normalized: it ends in a separator) and
+// prints the digraph on the console: every chain of the control files, with
+// `ifo` the jumps of their pre, post and cell commands, with `menu_vob` those
+// of the menu buttons. Returns 1 when a problem was reported (the text
+// report's exit status), else 0.
 int write_graph_report(const char *path, bool ifo, bool menu_vob);

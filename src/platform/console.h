@@ -4,10 +4,16 @@
 #include <cstddef>
 #include <cstdio>
 
-// Gives standard output a large buffer; called once by main before any output.
+// Output is gathered in one large block and written to the stream when the
+// block is full, when the stream changes and at console_flush.
+
+// Leaves standard output unbuffered, the block being its buffer; called once
+// by main before any output.
 void console_init();
-// Redirects all output to `stream` (standard output when null); used by tests.
+// Writes what the block holds to the current stream, then sends all output to
+// `stream` (standard output when null); used by tests.
 void console_set_stream(std::FILE *stream);
+// Writes the block and flushes the stream.
 void console_flush();
 
 // Writes text as data: a '%' in it is printed, never interpreted.

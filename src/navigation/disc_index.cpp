@@ -1,0 +1,399 @@
+// The tables a command's target is resolved through, and the resolution of each target kind.
+#include "navigation/disc_index.h"
+
+#include "decoder/name_tables.h"
+#include "ifo/ifo_dump.h"
+#include "ifo/ifo_layout.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace navigation {
+
+namespace {
+
+constexpr uint64_t kVtsiPttTableSector = 0xC8; // VTS_PTT_SRPT
+constexpr uint64_t kPttEntrySize = 4;          // PGCN, PGN
+// A title holds at most 999 chapters; a table that claims more per title is
+// not followed past this when mapping chains to titles.
+constexpr unsigned kMaxChaptersPerTitle = 999;
+constexpr uint8_t kLinkNextPgc = 10;
+constexpr uint8_t kLinkPrevPgc = 11;
+constexpr uint8_t kLinkGoUpPgc = 12;
+
+// Where one title's chapter entries lie: [start, start + 4 * chapters).
+struct PttTitle {
+  PttStatus status;
+  uint64_t start;
+  unsigned chapters;
+  uint16_t titles; // of the table, for kTitlePast
+};
+
+PttTitle find_title(const IfoImage &image, unsigned title) {
+  const uint32_t sector = get_be32(image.bytes + kVtsiPttTableSector);
+  if (table_sector_absent(sector))
+    return {PttStatus::kAbsent, 0, 0, 0};
+  const uint64_t table = sector_offset(sector);
+  if (!image_holds(image, table, kTableHeaderSize))
+    return {PttStatus::kTableOutOfRange, 0, 0, 0};
+  const uint16_t titles = get_be16(image.bytes + table);
+  if (title == 0)
+    return {PttStatus::kTitleZero, 0, 0, titles};
+  if (title > titles)
+    return {PttStatus::kTitlePast, 0, 0, titles};
+  const uint64_t entry = table + kTableHeaderSize + kPttEntrySize * (title - 1);
+  // The last title's chapters run to the table's last byte (header bytes 4-7).
+  const uint64_t next = title < titles ? entry + kPttEntrySize : table + 4;
+  if (!image_holds(image, entry, kPttEntrySize) || !image_holds(image, next, kPttEntrySize))
+    return {PttStatus::kTitleOutOfRange, 0, 0, titles};
+  const uint64_t start = table + get_be32(image.bytes + entry);
+  const uint64_t end = table + get_be32(image.bytes + next) + (title < titles ? 0 : 1);
+  const uint64_t chapters = end > start ? (end - start) / kPttEntrySize : 0;
+  return {PttStatus::kFound, start, chapters > 0xFFFF ? 0xFFFFu : static_cast<unsigned>(chapters),
+          titles};
+}
+
+void set_reason(Resolution *out, const char *format, ...) __attribute__((format(printf, 2, 3)));
+void set_reason(Resolution *out, const char *format, ...) {
+  out->resolved = false;
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(out->reason, sizeof out->reason, format, args);
+  va_end(args);
+}
+
+void set_chain(Resolution *out, ChainRef chain) {
+  out->resolved = true;
+  out->chain = chain;
+  out->reason[0] = '\0';
+}
+
+const char *domain_table_name(Domain domain) {
+  return domain == Domain::kVtsTitle ? "title PGC table" : "menu PGC table";
+}
+
+// Chain `pgcn` of language unit `ref.language_unit` (titles: the one table) of `domain`.
+void chain_in(const DomainIndex &domain, ChainRef ref, unsigned pgcn, Resolution *out) {
+  const char *table = domain_table_name(ref.domain);
+  if (!domain.present)
+    return set_reason(out, "no %s", table);
+  if (!domain.in_file)
+    return set_reason(out, "%s out of range", table);
+  const unsigned unit = ref.domain == Domain::kVtsTitle ? 1 : ref.language_unit;
+  if (unit == 0 || unit > domain.units.size())
+    return set_reason(out, "language unit %u past the %s", unit, table);
+  const ChainTableIndex &chains = domain.units[unit - 1];
+  if (!chains.in_file)
+    return set_reason(out, "language unit %u out of range", unit);
+  if (pgcn == 0)
+    return set_reason(out, "PGC 0");
+  if (pgcn > chains.chains)
+    return set_reason(out, "PGC %u past the table (%u chains)", pgcn, chains.chains);
+  if (pgcn > chains.listed)
+    return set_reason(out, "PGC %u: search pointer out of range", pgcn);
+  ref.pgcn = static_cast<uint16_t>(pgcn);
+  set_chain(out, ref);
+}
+
+// The index of a domain's chain tables (null for first play, which has none).
+template <typename Index> auto *domain_of(Index &index, Domain domain, unsigned title_set) {
+  switch (domain) {
+  case Domain::kVmgm:
+    return &index.vmgm;
+  case Domain::kVtsm:
+    return &index.title_sets[title_set].menus;
+  case Domain::kVtsTitle:
+    return &index.title_sets[title_set].titles;
+  case Domain::kFirstPlay:
+    break;
+  }
+  return decltype(&index.vmgm){nullptr};
+}
+
+// The entry chain of a menu type in language unit 1 of a menu domain.
+void menu_entry(const DomainIndex &menus, ChainRef ref, unsigned menu, Resolution *out) {
+  if (!menus.present)
+    return set_reason(out, "no menu PGC table");
+  if (!menus.in_file)
+    return set_reason(out, "menu PGC table out of range");
+  if (menus.units.empty())
+    return set_reason(out, "no language unit");
+  if (!menus.units[0].in_file)
+    return set_reason(out, "language unit 1 out of range");
+  const unsigned pgcn = menu < kMenuTypes ? menus.entry_pgcn[menu] : 0;
+  if (pgcn == 0)
+    return set_reason(out, "no entry PGC for menu %s (type %u) in language unit 1",
+                      menu_names[menu & 0x3F].data(), menu);
+  ref.language_unit = 1;
+  ref.pgcn = static_cast<uint16_t>(pgcn);
+  set_chain(out, ref);
+}
+
+void ptt_reason(const PttLookup &lookup, unsigned title_set, unsigned title, unsigned chapter,
+                Resolution *out) {
+  switch (lookup.status) {
+  case PttStatus::kFound:
+    break;
+  case PttStatus::kAbsent:
+    return set_reason(out, "title set %u has no part-of-title table", title_set);
+  case PttStatus::kTableOutOfRange:
+    return set_reason(out, "part-of-title table of title set %u out of range", title_set);
+  case PttStatus::kTitleZero:
+    return set_reason(out, "title 0");
+  case PttStatus::kTitlePast:
+    return set_reason(out, "title %u past the part-of-title table of title set %u (%u titles)",
+                      title, title_set, lookup.count);
+  case PttStatus::kTitleOutOfRange:
+    return set_reason(out, "chapters of title %u of title set %u out of range", title, title_set);
+  case PttStatus::kChapterZero:
+    return set_reason(out, "chapter 0");
+  case PttStatus::kChapterPast:
+    return set_reason(out, "chapter %u past the %u chapters of title %u", chapter, lookup.count,
+                      title);
+  }
+}
+
+// A chapter's title chain in title set `title_set`, from its part-of-title lookup.
+void chapter_chain(const DiscIndex &index, unsigned title_set, const PttLookup &lookup,
+                   unsigned title, unsigned chapter, Resolution *out) {
+  if (lookup.status != PttStatus::kFound)
+    return ptt_reason(lookup, title_set, title, chapter, out);
+  chain_in(index.title_sets[title_set].titles,
+           ChainRef{Domain::kVtsTitle, static_cast<uint8_t>(title_set), 0, 0}, lookup.pgcn, out);
+}
+
+// A title of the current title set, entered at its first chapter.
+void set_title(const DiscIndex &index, unsigned title_set, unsigned title, Resolution *out) {
+  const TitleSetIndex &set = index.title_sets[title_set];
+  if (title == 0 || title > set.first_chapters.size())
+    return set_reason(out, "title %u", title);
+  chapter_chain(index, title_set, set.first_chapters[title - 1], title, 1, out);
+}
+
+void jump_tt(const DiscIndex &index, unsigned title, Resolution *out) {
+  if (!index.title_table)
+    return set_reason(out, "no title table");
+  if (!index.title_table_in_file)
+    return set_reason(out, "title table out of range");
+  if (title == 0)
+    return set_reason(out, "title 0");
+  if (title > index.titles_stated)
+    return set_reason(out, "title %u past the title table (%u titles)", title, index.titles_stated);
+  if (title > index.titles.size())
+    return set_reason(out, "title %u out of range", title);
+  const TitleTableRow &row = index.titles[title - 1];
+  if (row.title_set == 0 || row.title_set > kMaxTitleSets)
+    return set_reason(out, "title %u is in title set %u", title, row.title_set);
+  if (!index.title_sets[row.title_set].read)
+    return set_reason(out, "title %u is in title set %u, which was not read", title, row.title_set);
+  set_title(index, row.title_set, row.title_in_set, out);
+}
+
+// A title chain of the current title set's domain reached by pgcn-relative
+// links: LinkPGCN and the next/previous/go-up links.
+void chain_in_domain(const DiscIndex &index, const Origin &origin, unsigned pgcn, Resolution *out) {
+  if (origin.domain == Domain::kFirstPlay)
+    return set_reason(out, "first play has no PGC table");
+  if (!origin.chain_known)
+    return set_reason(out, "no menu cell starts at this pack: its language unit is unknown");
+  chain_in(*domain_of(index, origin.domain, origin.title_set), origin.chain, pgcn, out);
+}
+
+void simple_link(const DiscIndex &index, const Origin &origin, uint8_t link_code, Resolution *out) {
+  const struct {
+    uint8_t code;
+    uint16_t pgcn;
+    const char *name;
+  } kRelative[] = {{kLinkNextPgc, origin.next_pgcn, "next"},
+                   {kLinkPrevPgc, origin.prev_pgcn, "previous"},
+                   {kLinkGoUpPgc, origin.goup_pgcn, "go-up"}};
+  for (const auto &relative : kRelative) {
+    if (relative.code != link_code)
+      continue;
+    if (origin.chain_known && relative.pgcn == 0)
+      return set_reason(out, "the chain names no %s PGC", relative.name);
+    return chain_in_domain(index, origin, relative.pgcn, out);
+  }
+  if (!origin.chain_known)
+    return set_reason(out, "no menu cell starts at this pack: its chain is unknown");
+  set_chain(out, origin.chain);
+}
+
+void link_pttn(const DiscIndex &index, const Origin &origin, unsigned chapter, Resolution *out) {
+  if (origin.domain != Domain::kVtsTitle)
+    return set_reason(out, "no current title outside the title domain");
+  const bool entry = (origin.category & 0x80) != 0;
+  const unsigned title = entry                            ? origin.category & 0x7Fu
+                         : origin.chain_titles != nullptr ? origin.chain_titles[origin.chain.pgcn]
+                                                          : 0;
+  if (title == 0)
+    return set_reason(out, "the chain belongs to no title");
+  chapter_chain(index, origin.title_set, find_chapter(*origin.image, title, chapter), title,
+                chapter, out);
+}
+
+void system_space(const DiscIndex &index, const Origin &origin, const Target &target,
+                  Resolution *out) {
+  switch (target.space) {
+  case SystemSpace::kFirstPlay:
+    if (!index.first_play)
+      return set_reason(out, "the disc has no first play PGC");
+    return set_chain(out, ChainRef{Domain::kFirstPlay, 0, 0, 0});
+  case SystemSpace::kVmgmMenu:
+    return menu_entry(index.vmgm, ChainRef{Domain::kVmgm, 0, 0, 0}, target.menu, out);
+  case SystemSpace::kVtsmMenu: {
+    // JumpSS names the title set (from the video manager); CallSS calls the
+    // menus of the current one.
+    const unsigned title_set =
+        target.kind == TargetKind::kJumpSS ? target.title_set : origin.title_set;
+    if (title_set == 0 || title_set > kMaxTitleSets)
+      return set_reason(out, "title set %u", title_set);
+    if (!index.title_sets[title_set].read)
+      return set_reason(out, "title set %u was not read", title_set);
+    return menu_entry(index.title_sets[title_set].menus,
+                      ChainRef{Domain::kVtsm, static_cast<uint8_t>(title_set), 0, 0}, target.menu,
+                      out);
+  }
+  case SystemSpace::kVmgmPgcn:
+    return chain_in(index.vmgm, ChainRef{Domain::kVmgm, 0, 1, 0}, target.pgcn, out);
+  }
+}
+
+} // namespace
+
+PttLookup find_chapter(const IfoImage &image, unsigned title, unsigned chapter) {
+  const PttTitle found = find_title(image, title);
+  if (found.status != PttStatus::kFound)
+    return {found.status, 0, found.titles};
+  if (chapter == 0)
+    return {PttStatus::kChapterZero, 0, 0};
+  if (chapter > found.chapters)
+    return {PttStatus::kChapterPast, 0, static_cast<uint16_t>(found.chapters)};
+  const uint64_t entry = found.start + kPttEntrySize * (chapter - 1);
+  if (!image_holds(image, entry, kPttEntrySize))
+    return {PttStatus::kTitleOutOfRange, 0, 0};
+  return {PttStatus::kFound, get_be16(image.bytes + entry), 0};
+}
+
+void title_of_chains(const IfoImage &image, std::array<uint8_t, 65536> &titles) {
+  titles.fill(0);
+  for (unsigned title = 1; title <= kMaxIndexedTitles; ++title) {
+    const PttTitle found = find_title(image, title);
+    if (found.status != PttStatus::kFound)
+      break;
+    const unsigned chapters =
+        found.chapters < kMaxChaptersPerTitle ? found.chapters : kMaxChaptersPerTitle;
+    for (unsigned c = 0; c < chapters; ++c) {
+      const uint64_t entry = found.start + kPttEntrySize * c;
+      if (!image_holds(image, entry, kPttEntrySize))
+        break;
+      uint8_t &owner = titles[get_be16(image.bytes + entry)];
+      if (owner == 0)
+        owner = static_cast<uint8_t>(title);
+    }
+  }
+}
+
+void IndexBuilder::problem(const Problem &problem) {
+  if (problems_ != nullptr)
+    problems_->problem(problem);
+}
+
+void IndexBuilder::begin_control_file(const ControlFile &file) {
+  title_set_ = file.title_set;
+  if (title_set_ == 0) {
+    index_.video_manager_read = true;
+    return;
+  }
+  TitleSetIndex &set = index_.title_sets[title_set_];
+  set.read = true;
+  set.first_chapters.clear();
+  for (unsigned title = 1; title <= kMaxIndexedTitles; ++title)
+    set.first_chapters.push_back(find_chapter(*file.image, title, 1));
+}
+
+DomainIndex *IndexBuilder::domain(Domain d) {
+  return domain_of(index_, d, title_set_);
+}
+
+void IndexBuilder::begin_section(const SectionInfo &section) {
+  switch (section.section) {
+  case Section::kTitleTable:
+    index_.title_table = section.present;
+    index_.title_table_in_file = section.inside;
+    index_.titles_stated = section.entries;
+    return;
+  case Section::kFirstPlay:
+    index_.first_play = section.inside;
+    return;
+  case Section::kVmgmMenus:
+  case Section::kVtsMenus:
+  case Section::kVtsTitles:
+    break;
+  }
+  DomainIndex *d = domain(section.section == Section::kVmgmMenus  ? Domain::kVmgm
+                          : section.section == Section::kVtsMenus ? Domain::kVtsm
+                                                                  : Domain::kVtsTitle);
+  d->present = section.present;
+  d->in_file = section.inside;
+  if (section.section == Section::kVtsTitles)
+    d->units.push_back(ChainTableIndex{section.inside, section.entries, section.listed});
+}
+
+void IndexBuilder::title(const TitleEntry &entry) {
+  index_.titles.push_back(TitleTableRow{entry.title_set, entry.title_in_set});
+}
+
+void IndexBuilder::begin_language_unit(const LanguageUnit &unit) {
+  domain(unit.domain)->units.push_back(ChainTableIndex{unit.inside, unit.chains, unit.listed});
+}
+
+void IndexBuilder::begin_chain(const Chain &chain) {
+  const bool menu = chain.ref.domain == Domain::kVmgm || chain.ref.domain == Domain::kVtsm;
+  if (!menu || chain.ref.language_unit != 1 || !chain.entry)
+    return;
+  uint16_t &pgcn = domain(chain.ref.domain)->entry_pgcn[chain.entry_id];
+  if (pgcn == 0)
+    pgcn = chain.ref.pgcn;
+}
+
+void resolve_target(const DiscIndex &index, const Origin &origin, const Target &target,
+                    Resolution *out) {
+  switch (target.kind) {
+  case TargetKind::kNone:
+    return;
+  case TargetKind::kGotoLine:
+    return set_reason(out, "within the chain");
+  case TargetKind::kBreak:
+    return set_reason(out, "ends the command list");
+  case TargetKind::kExit:
+    return set_reason(out, "stops playback");
+  case TargetKind::kResume:
+    return set_reason(out, "returns to the caller");
+  case TargetKind::kLinkSimple:
+    return simple_link(index, origin, target.link_code, out);
+  case TargetKind::kLinkPGN:
+  case TargetKind::kLinkCN:
+    return simple_link(index, origin, 0, out);
+  case TargetKind::kLinkPGCN:
+    return chain_in_domain(index, origin, target.pgcn, out);
+  case TargetKind::kLinkPTTN:
+    return link_pttn(index, origin, target.chapter, out);
+  case TargetKind::kJumpTT:
+    return jump_tt(index, target.title, out);
+  case TargetKind::kJumpVTS_TT:
+  case TargetKind::kJumpVTS_PTT:
+    if (origin.title_set == 0)
+      return set_reason(out, "not within a title set");
+    if (target.kind == TargetKind::kJumpVTS_TT)
+      return set_title(index, origin.title_set, target.title, out);
+    return chapter_chain(index, origin.title_set,
+                         find_chapter(*origin.image, target.title, target.chapter), target.title,
+                         target.chapter, out);
+  case TargetKind::kJumpSS:
+  case TargetKind::kCallSS:
+    return system_space(index, origin, target, out);
+  }
+}
+
+} // namespace navigation

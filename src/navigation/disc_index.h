@@ -1,0 +1,124 @@
+// The tables a command's target is resolved through, gathered by a first walk, and the resolution.
+#pragma once
+
+#include "common/bytes.h"
+#include "decoder/command_info.h"
+#include "navigation/model.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace navigation {
+
+inline constexpr unsigned kMenuTypes = 16;
+// Commands name titles with one byte: no title past this is ever looked up.
+inline constexpr unsigned kMaxIndexedTitles = 255;
+
+// One table of program chain search pointers: a language unit, or a title
+// set's title chain table.
+struct ChainTableIndex {
+  bool in_file = false; // its header lies inside the file
+  uint16_t chains = 0;  // as the table states
+  uint16_t listed = 0;  // of those, the search pointers inside the file
+};
+
+// The menus of the video manager or of one title set, or a title set's titles.
+struct DomainIndex {
+  bool present = false;               // the file names the table (its start sector is not 0)
+  bool in_file = false;               // and its header lies inside the file
+  std::vector<ChainTableIndex> units; // menus: each language unit; titles: the one table
+  // Menus: the first chain of language unit 1 that is the entry of each menu type, 0: none.
+  std::array<uint16_t, kMenuTypes> entry_pgcn{};
+};
+
+// What a title set's part-of-title table (VTS_PTT_SRPT, control file offset
+// 0xC8) says about one chapter.
+enum class PttStatus : uint8_t {
+  kFound,
+  kAbsent,          // the table's start sector is 0
+  kTableOutOfRange, // its header lies outside the file
+  kTitleZero,
+  kTitlePast,       // count: the titles of the table
+  kTitleOutOfRange, // the title's offset entry, or its chapter list, lies outside the file
+  kChapterZero,
+  kChapterPast, // count: the title's chapters
+};
+
+struct PttLookup {
+  PttStatus status;
+  uint16_t pgcn;  // kFound
+  uint16_t count; // kTitlePast, kChapterPast
+};
+
+// Chapter `chapter` of title `title` (both from 1) in the part-of-title table of `image`.
+PttLookup find_chapter(const IfoImage &image, unsigned title, unsigned chapter);
+
+struct TitleSetIndex {
+  bool read = false; // its control file loaded and was walked
+  DomainIndex titles;
+  DomainIndex menus;
+  // Chapter 1 of each title of the set (index title - 1), for jumps from elsewhere.
+  std::vector<PttLookup> first_chapters;
+};
+
+struct TitleTableRow {
+  uint8_t title_set;
+  uint8_t title_in_set;
+};
+
+struct DiscIndex {
+  bool video_manager_read = false;
+  bool first_play = false;  // the first-play chain lies inside the file
+  bool title_table = false; // its start sector is not 0
+  bool title_table_in_file = false;
+  uint16_t titles_stated = 0;        // as the table states
+  std::vector<TitleTableRow> titles; // the rows inside the file
+  DomainIndex vmgm;
+  std::array<TitleSetIndex, 100> title_sets; // [1..99]
+};
+
+// Receives the first walk's events and fills `index`; hands each problem on
+// to `problems` (when not null).
+class IndexBuilder : public Visitor {
+public:
+  IndexBuilder(DiscIndex &index, Visitor *problems) : index_(index), problems_(problems) {}
+  void problem(const Problem &problem) override;
+  void begin_control_file(const ControlFile &file) override;
+  void begin_section(const SectionInfo &section) override;
+  void title(const TitleEntry &entry) override;
+  void begin_language_unit(const LanguageUnit &unit) override;
+  void begin_chain(const Chain &chain) override;
+
+private:
+  DomainIndex *domain(Domain d);
+  DiscIndex &index_;
+  Visitor *problems_;
+  unsigned title_set_ = 0;
+};
+
+// Where a command runs: its chain (when known) and the control file that holds it.
+struct Origin {
+  Domain domain;
+  unsigned title_set;
+  // False for the buttons of a group that no menu cell starts at: the
+  // language unit and chain are then unknown.
+  bool chain_known;
+  ChainRef chain;
+  uint8_t category; // the chain's search pointer byte 0
+  uint16_t next_pgcn, prev_pgcn, goup_pgcn;
+  const IfoImage *image; // the control file of the chain's domain
+  // The title set's title number of each title chain (0: none), or null
+  // when not yet known; see title_of_chains.
+  const uint8_t *chain_titles;
+};
+
+// For each title chain number (index pgcn, 0..65535) of `image`'s title set, the
+// first title whose part-of-title table names it, 0 for none.
+void title_of_chains(const IfoImage &image, std::array<uint8_t, 65536> &titles);
+
+// Resolves `target` as seen from `origin`; fills `out`.
+void resolve_target(const DiscIndex &index, const Origin &origin, const Target &target,
+                    Resolution *out);
+
+} // namespace navigation

@@ -1,0 +1,529 @@
+// The --json report: renders the navigation walk's events as one JSON document while it walks.
+#include "output/json_report.h"
+
+#include "decoder/name_tables.h"
+#include "navigation/walk.h"
+#include "platform/console.h"
+
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <string>
+
+namespace {
+
+using navigation::ChainRef;
+using navigation::CommandList;
+using navigation::Domain;
+using navigation::Section;
+
+// The buffer is handed to the console whenever it holds this much.
+constexpr size_t kFlushSize = 1 << 16;
+
+const char *domain_name(Domain domain) {
+  switch (domain) {
+  case Domain::kFirstPlay:
+    return "first_play";
+  case Domain::kVmgm:
+    return "vmgm";
+  case Domain::kVtsm:
+    return "vtsm";
+  case Domain::kVtsTitle:
+    return "vts_title";
+  }
+  return "";
+}
+
+const char *target_kind_name(TargetKind kind) {
+  switch (kind) {
+  case TargetKind::kNone:
+    break;
+  case TargetKind::kGotoLine:
+    return "goto_line";
+  case TargetKind::kBreak:
+    return "break";
+  case TargetKind::kExit:
+    return "exit";
+  case TargetKind::kLinkSimple:
+    return "link";
+  case TargetKind::kResume:
+    return "resume";
+  case TargetKind::kLinkPGCN:
+    return "link_pgcn";
+  case TargetKind::kLinkPTTN:
+    return "link_pttn";
+  case TargetKind::kLinkPGN:
+    return "link_pgn";
+  case TargetKind::kLinkCN:
+    return "link_cn";
+  case TargetKind::kJumpTT:
+    return "jump_tt";
+  case TargetKind::kJumpVTS_TT:
+    return "jump_vts_tt";
+  case TargetKind::kJumpVTS_PTT:
+    return "jump_vts_ptt";
+  case TargetKind::kJumpSS:
+    return "jump_ss";
+  case TargetKind::kCallSS:
+    return "call_ss";
+  }
+  return "";
+}
+
+const char *space_name(SystemSpace space) {
+  switch (space) {
+  case SystemSpace::kFirstPlay:
+    return "first_play";
+  case SystemSpace::kVmgmMenu:
+    return "vmgm_menu";
+  case SystemSpace::kVtsmMenu:
+    return "vtsm_menu";
+  case SystemSpace::kVmgmPgcn:
+    return "vmgm_pgcn";
+  }
+  return "";
+}
+
+const char *list_name(CommandList list) {
+  switch (list) {
+  case CommandList::kPre:
+    return "pre";
+  case CommandList::kPost:
+    return "post";
+  case CommandList::kCell:
+    return "cell";
+  case CommandList::kButton:
+    break;
+  }
+  return "buttons";
+}
+
+// The menu existence flags of a language unit, named as the text report
+// names them.
+void existence_names(Domain domain, uint8_t flags, const char *names[], unsigned *count) {
+  *count = 0;
+  if (domain == Domain::kVmgm) {
+    if (flags & 0x80)
+      names[(*count)++] = "Title";
+    return;
+  }
+  constexpr struct {
+    unsigned bit;
+    const char *name;
+  } kMenus[] = {
+      {0x80, "Root"}, {0x40, "Subpicture"}, {0x20, "Audio"}, {0x10, "Angle"}, {0x08, "Chapter"}};
+  for (const auto &menu : kMenus)
+    if (flags & menu.bit)
+      names[(*count)++] = menu.name;
+}
+
+class JsonReport : public navigation::Visitor {
+public:
+  JsonReport() {
+    writer_.StartObject();
+    key("navlist");
+    writer_.String(NAVLIST_VERSION);
+    key("problems");
+    writer_.StartArray();
+  }
+
+  void finish() {
+    close_problems();
+    writer_.EndObject();
+    buffer_.Put('\n');
+    flush();
+  }
+
+  void problem(const navigation::Problem &problem) override {
+    writer_.StartObject();
+    key("message");
+    string(problem.message);
+    if (problem.file != nullptr) {
+      key("file");
+      writer_.String(problem.file);
+    }
+    if (problem.has_offset) {
+      key("offset");
+      writer_.Uint64(problem.offset);
+    }
+    writer_.EndObject();
+  }
+
+  void begin_ifo_dump() override {
+    close_problems();
+    key("video_manager");
+    in_title_sets_ = false;
+  }
+  void begin_control_file(const navigation::ControlFile &file) override {
+    if (file.title_set != 0 && !in_title_sets_)
+      open_title_sets();
+    if (file.title_set == 0)
+      video_manager_written_ = true;
+    writer_.StartObject();
+    if (file.title_set != 0) {
+      key("title_set");
+      writer_.Uint(file.title_set);
+    }
+    key("file");
+    writer_.String(file.name);
+  }
+  void end_control_file() override { writer_.EndObject(); }
+  void end_ifo_dump() override {
+    if (!in_title_sets_)
+      open_title_sets();
+    writer_.EndArray();
+  }
+
+  void begin_section(const navigation::SectionInfo &section) override {
+    static constexpr const char *kKeys[] = {"title_table", "first_play", "menus", "titles",
+                                            "menus"};
+    key(kKeys[static_cast<unsigned>(section.section)]);
+    section_is_chain_ = section.section == Section::kFirstPlay;
+    section_open_ = section.present && !section_is_chain_;
+    if (!section.present)
+      writer_.Null();
+    else if (section_open_)
+      writer_.StartArray();
+    else if (!section.inside)
+      writer_.Null(); // first play, out of range
+  }
+  void end_section() override {
+    if (section_open_)
+      writer_.EndArray();
+  }
+
+  void title(const navigation::TitleEntry &entry) override {
+    writer_.StartObject();
+    uint_field("title", entry.number);
+    uint_field("title_set", entry.title_set);
+    uint_field("title_in_set", entry.title_in_set);
+    uint_field("angles", entry.angles);
+    uint_field("chapters", entry.chapters);
+    uint_field("offset", entry.offset);
+    writer_.EndObject();
+  }
+
+  void begin_language_unit(const navigation::LanguageUnit &unit) override {
+    writer_.StartObject();
+    uint_field("language_unit", unit.number);
+    key("language");
+    string(std::string_view(reinterpret_cast<const char *>(unit.code), 2));
+    key("menu_existence");
+    writer_.StartArray();
+    const char *names[5];
+    unsigned count;
+    existence_names(unit.domain, unit.existence, names, &count);
+    for (unsigned i = 0; i < count; ++i)
+      writer_.String(names[i]);
+    writer_.EndArray();
+    key("chains");
+    writer_.StartArray();
+  }
+  void end_language_unit() override {
+    writer_.EndArray();
+    writer_.EndObject();
+  }
+
+  void begin_chain(const navigation::Chain &chain) override {
+    writer_.StartObject();
+    chain_ref(chain.ref);
+    uint_field("offset", chain.offset);
+    uint_field("programs", chain.programs);
+    uint_field("cells", chain.cells);
+    if (chain.entry) {
+      key("entry");
+      writer_.StartObject();
+      if (chain.ref.domain == Domain::kVtsTitle) {
+        uint_field("title", chain.entry_id);
+      } else {
+        uint_field("menu_type", chain.entry_id);
+        key("menu");
+        name(menu_names[chain.entry_id]);
+      }
+      writer_.EndObject();
+    }
+    uint_field("next_pgcn", chain.next_pgcn);
+    uint_field("prev_pgcn", chain.prev_pgcn);
+    uint_field("goup_pgcn", chain.goup_pgcn);
+    key("command_table");
+    writer_.Bool(chain.command_table);
+  }
+  void begin_command_list(CommandList list) override {
+    key(list_name(list));
+    writer_.StartArray();
+  }
+  void end_command_list() override { writer_.EndArray(); }
+  void end_chain() override { writer_.EndObject(); }
+
+  void command(const navigation::Command &command) override;
+
+  void begin_menu_vob_dump() override {
+    close_problems();
+    key("menu_vobs");
+    writer_.StartArray();
+  }
+  void begin_menu_vob(const navigation::MenuVob &vob) override {
+    writer_.StartObject();
+    key("file");
+    writer_.String(vob.name);
+    key("domain");
+    writer_.String(domain_name(vob.domain));
+    if (vob.title_set != 0)
+      uint_field("title_set", vob.title_set);
+    key("groups");
+    writer_.StartArray();
+  }
+  void begin_button_group(const navigation::ButtonGroup &group) override {
+    writer_.StartObject();
+    uint_field("pack", group.pack);
+    uint_field("repeat", group.repeat);
+    if (group.used_by_known) {
+      key("used_by");
+      writer_.StartObject();
+      chain_ref(group.chain);
+      uint_field("cell", group.cell);
+      writer_.EndObject();
+    }
+    begin_command_list(CommandList::kButton);
+  }
+  void end_button_group() override {
+    writer_.EndArray();
+    writer_.EndObject();
+  }
+  void end_menu_vob() override {
+    writer_.EndArray();
+    writer_.EndObject();
+  }
+  void end_menu_vob_dump() override { writer_.EndArray(); }
+
+private:
+  template <size_t N> void key(const char (&name)[N]) { writer_.Key(name, N - 1); }
+  void key(const char *name) { writer_.Key(name); }
+  void uint_field(const char *name, uint64_t value) {
+    key(name);
+    writer_.Uint64(value);
+  }
+  // One of the program's own names: ASCII.
+  void name(std::string_view text) {
+    writer_.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+  }
+  void string(std::string_view bytes) {
+    scratch_.clear();
+    append_valid_utf8(bytes, scratch_);
+    writer_.String(scratch_.data(), static_cast<rapidjson::SizeType>(scratch_.size()));
+  }
+  void close_problems() {
+    if (!problems_open_)
+      return;
+    writer_.EndArray();
+    problems_open_ = false;
+  }
+  void open_title_sets() {
+    if (!video_manager_written_)
+      writer_.Null();
+    key("title_sets");
+    writer_.StartArray();
+    in_title_sets_ = true;
+  }
+  void chain_ref(const ChainRef &ref) {
+    key("domain");
+    writer_.String(domain_name(ref.domain));
+    if (ref.domain == Domain::kVtsm || ref.domain == Domain::kVtsTitle)
+      uint_field("title_set", ref.title_set);
+    if (ref.domain == Domain::kVmgm || ref.domain == Domain::kVtsm)
+      uint_field("language_unit", ref.language_unit);
+    if (ref.domain != Domain::kFirstPlay)
+      uint_field("pgcn", ref.pgcn);
+  }
+  void operand(const Operand &operand);
+  void target(const Target &target, const navigation::Resolution &resolution);
+  void flush() {
+    console_write(buffer_.GetString(), buffer_.GetSize());
+    buffer_.Clear();
+  }
+
+  rapidjson::StringBuffer buffer_;
+  rapidjson::Writer<rapidjson::StringBuffer> writer_{buffer_};
+  std::string scratch_;
+  bool problems_open_ = true;
+  bool in_title_sets_ = false;
+  bool video_manager_written_ = false;
+  bool section_is_chain_ = false;
+  bool section_open_ = false;
+};
+
+void JsonReport::operand(const Operand &operand) {
+  writer_.StartObject();
+  if (operand.kind == OperandKind::kImmediate) {
+    key("immediate");
+  } else if (operand.value < 16) {
+    key("gprm");
+  } else if ((operand.value & 0x80) != 0 && (operand.value & 0x7F) < 24) {
+    key("sprm");
+    writer_.Uint(operand.value & 0x7Fu);
+    writer_.EndObject();
+    return;
+  } else {
+    key("register_byte");
+  }
+  writer_.Uint(operand.value);
+  writer_.EndObject();
+}
+
+void JsonReport::target(const Target &target, const navigation::Resolution &resolution) {
+  key("target");
+  writer_.StartObject();
+  key("kind");
+  writer_.String(target_kind_name(target.kind));
+  switch (target.kind) {
+  case TargetKind::kNone:
+  case TargetKind::kBreak:
+  case TargetKind::kExit:
+  case TargetKind::kResume:
+    break;
+  case TargetKind::kGotoLine:
+    uint_field("line", target.line);
+    break;
+  case TargetKind::kLinkSimple:
+    key("link");
+    name(link_names[target.link_code & 31]);
+    break;
+  case TargetKind::kLinkPGCN:
+    uint_field("pgcn", target.pgcn);
+    break;
+  case TargetKind::kLinkPTTN:
+    uint_field("chapter", target.chapter);
+    break;
+  case TargetKind::kLinkPGN:
+    uint_field("program", target.program);
+    break;
+  case TargetKind::kLinkCN:
+    uint_field("cell", target.cell);
+    break;
+  case TargetKind::kJumpTT:
+  case TargetKind::kJumpVTS_TT:
+    uint_field("title", target.title);
+    break;
+  case TargetKind::kJumpVTS_PTT:
+    uint_field("title", target.title);
+    uint_field("chapter", target.chapter);
+    break;
+  case TargetKind::kJumpSS:
+  case TargetKind::kCallSS:
+    key("space");
+    writer_.String(space_name(target.space));
+    if (target.space == SystemSpace::kVmgmMenu || target.space == SystemSpace::kVtsmMenu)
+      uint_field("menu", target.menu);
+    if (target.kind == TargetKind::kJumpSS && target.space == SystemSpace::kVtsmMenu) {
+      uint_field("title_set", target.title_set);
+      uint_field("title", target.title);
+    }
+    if (target.space == SystemSpace::kVmgmPgcn)
+      uint_field("pgcn", target.pgcn);
+    if (target.kind == TargetKind::kCallSS)
+      uint_field("resume_cell", target.resume_cell);
+    break;
+  }
+  if (target.button != 0)
+    uint_field("button", target.button);
+  if (resolution.resolved) {
+    key("resolved");
+    writer_.StartObject();
+    chain_ref(resolution.chain);
+    writer_.EndObject();
+  } else {
+    key("reason");
+    writer_.String(resolution.reason);
+  }
+  writer_.EndObject();
+}
+
+void JsonReport::command(const navigation::Command &command) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  char hex[16];
+  for (unsigned i = 0; i < 8; ++i) {
+    hex[2 * i] = kHex[command.bytes[i] >> 4];
+    hex[2 * i + 1] = kHex[command.bytes[i] & 15];
+  }
+  const CommandInfo &info = *command.info;
+  writer_.StartObject();
+  uint_field("number", command.number);
+  uint_field("offset", command.offset);
+  key("bytes");
+  writer_.String(hex, 16);
+  key("text");
+  writer_.String(command.text.data(), static_cast<rapidjson::SizeType>(command.text.size()));
+  key("questionable");
+  writer_.Bool(info.questionable);
+  key("operation");
+  writer_.String(info.operation);
+  if (info.condition.present) {
+    key("condition");
+    writer_.StartObject();
+    key("left");
+    operand(info.condition.left);
+    key("compare");
+    name(compare_op_names[info.condition.compare_op & 7]);
+    key("right");
+    operand(info.condition.right);
+    writer_.EndObject();
+  }
+  if (info.target.kind != TargetKind::kNone)
+    target(info.target, command.resolution);
+  if (command.used_by_count > 0) {
+    key("used_by_cells");
+    writer_.StartArray();
+    for (unsigned i = 0; i < command.used_by_count; ++i)
+      writer_.Uint(command.used_by[i]);
+    writer_.EndArray();
+    key("used_by_cells_cut");
+    writer_.Bool(command.used_by_cut);
+  }
+  writer_.EndObject();
+  if (buffer_.GetSize() >= kFlushSize)
+    flush();
+}
+
+} // namespace
+
+void append_valid_utf8(std::string_view bytes, std::string &out) {
+  const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+  const size_t n = bytes.size();
+  for (size_t i = 0; i < n;) {
+    const unsigned c = p[i];
+    size_t length = 0;
+    unsigned low = 0x80, high = 0xBF; // allowed range of the second byte
+    if (c < 0x80) {
+      length = 1;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      low = c == 0xE0 ? 0xA0 : 0x80;
+      high = c == 0xED ? 0x9F : 0xBF;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      low = c == 0xF0 ? 0x90 : 0x80;
+      high = c == 0xF4 ? 0x8F : 0xBF;
+    }
+    bool valid = length > 0 && length <= n - i;
+    for (size_t k = 1; valid && k < length; ++k) {
+      const unsigned next = p[i + k];
+      valid = k == 1 ? next >= low && next <= high : next >= 0x80 && next <= 0xBF;
+    }
+    if (valid) {
+      out.append(bytes.data() + i, length);
+      i += length;
+    } else {
+      out.append("\xEF\xBF\xBD");
+      ++i;
+    }
+  }
+}
+
+int write_json_report(const char *path, bool ifo, bool menu_vob) {
+  JsonReport report;
+  const bool problems = navigation::walk_disc(path, navigation::Dumps{ifo, menu_vob}, report);
+  report.finish();
+  return problems ? 1 : 0;
+}

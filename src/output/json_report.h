@@ -1,0 +1,14 @@
+// The --json report: the navigation model of the disc as one JSON document.
+#pragma once
+
+#include <string_view>
+
+// Writes the JSON document of the disc in the folder `path` (normalized: it
+// ends in a separator) to the console, for the dumps asked for. Returns 1
+// when a problem was reported (the text report's exit status), else 0.
+int write_json_report(const char *path, bool ifo, bool menu_vob);
+
+// Appends `bytes` to `out` as valid UTF-8: well-formed sequences as they
+// are, every other byte as U+FFFD. Used for all text that comes from the disc
+// or the command line.
+void append_valid_utf8(std::string_view bytes, std::string &out);
