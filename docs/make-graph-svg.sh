@@ -13,7 +13,7 @@ if [[ ${1:-} == --check ]]; then
   check=1
   shift
 fi
-navlist=${1:?usage: $0 [--check] <navlist binary>}
+navlist=$(realpath "${1:?usage: $0 [--check] <navlist binary>}")
 picture=$docs/graph-vtsm_menus.svg
 
 work=$(mktemp -d)
