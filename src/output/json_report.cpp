@@ -5,9 +5,14 @@
 #include "navigation/walk.h"
 #include "platform/console.h"
 
+// The escape scan of long strings 16 bytes at a time, where the machine has it.
+#if defined(__SSE2__) && !defined(RAPIDJSON_SSE2)
+#define RAPIDJSON_SSE2
+#endif
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -117,6 +122,31 @@ void existence_names(Domain domain, uint8_t flags, const char *names[], unsigned
       names[(*count)++] = menu.name;
 }
 
+// RapidJSON's Writer with one more kind of string: the program's own names
+// (keys, operation words, hex digits), which need no escaping and are copied
+// as they are. A report of a big disc writes tens of millions of them.
+class JsonWriter : public rapidjson::Writer<rapidjson::StringBuffer> {
+public:
+  using Writer::Writer;
+  void Name(std::string_view text) {
+    Prefix(rapidjson::kStringType);
+    char *out = os_->Push(text.size() + 2);
+    out[0] = '"';
+    std::memcpy(out + 1, text.data(), text.size());
+    out[text.size() + 1] = '"';
+    EndValue(true);
+  }
+  // A literal: its length is known where it is written.
+  template <size_t N> void Name(const char (&text)[N]) {
+    Prefix(rapidjson::kStringType);
+    char *out = os_->Push(N + 1);
+    out[0] = '"';
+    std::memcpy(out + 1, text, N - 1);
+    out[N] = '"';
+    EndValue(true);
+  }
+};
+
 class JsonReport : public navigation::Visitor {
 public:
   JsonReport() {
@@ -214,7 +244,7 @@ public:
     unsigned count;
     existence_names(unit.domain, unit.existence, names, &count);
     for (unsigned i = 0; i < count; ++i)
-      writer_.String(names[i]);
+      name(names[i]);
     writer_.EndArray();
     key("chains");
     writer_.StartArray();
@@ -267,7 +297,7 @@ public:
     key("file");
     writer_.String(vob.name);
     key("domain");
-    writer_.String(domain_name(vob.domain));
+    name(domain_name(vob.domain));
     if (vob.title_set != 0)
       uint_field("title_set", vob.title_set);
     key("groups");
@@ -297,16 +327,13 @@ public:
   void end_menu_vob_dump() override { writer_.EndArray(); }
 
 private:
-  template <size_t N> void key(const char (&name)[N]) { writer_.Key(name, N - 1); }
-  void key(const char *name) { writer_.Key(name); }
-  void uint_field(const char *name, uint64_t value) {
+  template <size_t N> void key(const char (&name)[N]) { writer_.Name(name); }
+  void key(std::string_view name) { writer_.Name(name); }
+  template <size_t N> void uint_field(const char (&name)[N], uint64_t value) {
     key(name);
     writer_.Uint64(value);
   }
-  // One of the program's own names: ASCII.
-  void name(std::string_view text) {
-    writer_.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
-  }
+  void name(std::string_view text) { writer_.Name(text); }
   void string(std::string_view bytes) {
     scratch_.clear();
     append_valid_utf8(bytes, scratch_);
@@ -327,7 +354,7 @@ private:
   }
   void chain_ref(const ChainRef &ref) {
     key("domain");
-    writer_.String(domain_name(ref.domain));
+    name(domain_name(ref.domain));
     if (ref.domain == Domain::kVtsm || ref.domain == Domain::kVtsTitle)
       uint_field("title_set", ref.title_set);
     if (ref.domain == Domain::kVmgm || ref.domain == Domain::kVtsm)
@@ -343,7 +370,7 @@ private:
   }
 
   rapidjson::StringBuffer buffer_;
-  rapidjson::Writer<rapidjson::StringBuffer> writer_{buffer_};
+  JsonWriter writer_{buffer_};
   std::string scratch_;
   bool problems_open_ = true;
   bool in_title_sets_ = false;
@@ -374,7 +401,7 @@ void JsonReport::target(const Target &target, const navigation::Resolution &reso
   key("target");
   writer_.StartObject();
   key("kind");
-  writer_.String(target_kind_name(target.kind));
+  name(target_kind_name(target.kind));
   switch (target.kind) {
   case TargetKind::kNone:
   case TargetKind::kBreak:
@@ -411,7 +438,7 @@ void JsonReport::target(const Target &target, const navigation::Resolution &reso
   case TargetKind::kJumpSS:
   case TargetKind::kCallSS:
     key("space");
-    writer_.String(space_name(target.space));
+    name(space_name(target.space));
     if (target.space == SystemSpace::kVmgmMenu || target.space == SystemSpace::kVtsmMenu)
       uint_field("menu", target.menu);
     if (target.kind == TargetKind::kJumpSS && target.space == SystemSpace::kVtsmMenu) {
@@ -450,13 +477,13 @@ void JsonReport::command(const navigation::Command &command) {
   uint_field("number", command.number);
   uint_field("offset", command.offset);
   key("bytes");
-  writer_.String(hex, 16);
+  name(std::string_view(hex, 16));
   key("text");
   writer_.String(command.text.data(), static_cast<rapidjson::SizeType>(command.text.size()));
   key("questionable");
   writer_.Bool(info.questionable);
   key("operation");
-  writer_.String(info.operation);
+  name(info.operation);
   if (info.condition.present) {
     key("condition");
     writer_.StartObject();
