@@ -135,7 +135,7 @@ void GraphVisitor::begin_chain(const navigation::Chain &chain) {
   Chain record{chain.ref,   chain.category,
                chain.cells, {chain.pre_count, chain.post_count, chain.cell_command_count},
                false,       -1};
-  if (chain.ref.domain == Domain::kVmgm || chain.ref.domain == Domain::kVtsm) {
+  if ((chain.ref.domain == Domain::kVmgm || chain.ref.domain == Domain::kVtsm) && !units_.empty()) {
     record.unit = static_cast<int32_t>(units_.size() - 1);
     units_.back().chains.push_back(index);
     units_.back().offsets.push_back(chain.offset);
