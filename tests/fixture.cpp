@@ -91,6 +91,25 @@ uint32_t place_menu_table(Bytes &out, const MenuTable &menus, Layout &layout, si
   return table;
 }
 
+// The part-of-title table at the next sector: title offsets, then 4-byte
+// chapter entries (PGCN, program 1).
+void place_ptt_table(Bytes &out, const std::vector<std::vector<uint16_t>> &titles, Layout &layout) {
+  align_to_sector(out);
+  const size_t table = append_zeros(out, 8 + 4 * titles.size());
+  layout.ptt_table = static_cast<uint32_t>(table);
+  put_be16(out, table, static_cast<uint16_t>(titles.size()));
+  for (size_t t = 0; t < titles.size(); ++t) {
+    put_be32(out, table + 8 + 4 * t, static_cast<uint32_t>(out.size() - table));
+    for (uint16_t pgcn : titles[t]) {
+      const size_t entry = append_zeros(out, 4);
+      put_be16(out, entry, pgcn);
+      put_be16(out, entry + 2, 1);
+    }
+  }
+  put_be32(out, table + 4, static_cast<uint32_t>(out.size() - table - 1));
+  put_be32(out, 0xC8, static_cast<uint32_t>(table / kSector));
+}
+
 void finish(Bytes &out, size_t min_size) {
   align_to_sector(out);
   if (out.size() < min_size)
@@ -152,6 +171,8 @@ Ifo build_vts(const Vts &vts) {
   }
   if (vts.menus)
     ifo.layout.menu_table = place_menu_table(out, *vts.menus, ifo.layout, 0xD0);
+  if (vts.chapters)
+    place_ptt_table(out, *vts.chapters, ifo.layout);
   finish(out, vts.min_size);
   return ifo;
 }

@@ -66,6 +66,8 @@ struct Vmg {
 struct Vts {
   std::optional<std::vector<Pgc>> titles = {}; // VTS_PGCIT; nullopt: sector 0
   std::optional<MenuTable> menus = {};         // VTSM_PGCI_UT; nullopt: sector 0
+  // VTS_PTT_SRPT: each title's chapters as title PGC numbers; nullopt: sector 0.
+  std::optional<std::vector<std::vector<uint16_t>>> chapters = {};
   size_t min_size = 4096;
 };
 
@@ -75,6 +77,7 @@ struct Layout {
   uint32_t title_table = 0;     // TT_SRPT
   uint32_t menu_table = 0;      // VMGM_PGCI_UT or VTSM_PGCI_UT
   uint32_t title_pgc_table = 0; // VTS_PGCIT
+  uint32_t ptt_table = 0;       // VTS_PTT_SRPT
   std::vector<uint32_t> pgcs;   // every PGC in the order written
 };
 

@@ -24,25 +24,6 @@ TEST(GraphGolden, SampleDiscs) {
   }
 }
 
-// Appends a part-of-title table at a fresh sector of a title set file: title
-// t (from 1) has one chapter per entry of titles[t - 1], which names its chain.
-void add_part_of_title_table(Bytes &vts, const std::vector<std::vector<uint16_t>> &titles) {
-  vts.resize((vts.size() + 2047) / 2048 * 2048);
-  const size_t table = vts.size();
-  fixture::put_be32(vts, 0xC8, static_cast<uint32_t>(table / 2048));
-  vts.resize(table + 8 + 4 * titles.size());
-  fixture::put_be16(vts, table, static_cast<uint16_t>(titles.size()));
-  for (size_t t = 0; t < titles.size(); ++t) {
-    fixture::put_be32(vts, table + 8 + 4 * t, static_cast<uint32_t>(vts.size() - table));
-    for (const uint16_t pgcn : titles[t]) {
-      vts.resize(vts.size() + 4);
-      fixture::put_be16(vts, vts.size() - 4, pgcn);
-      fixture::put_be16(vts, vts.size() - 2, 1);
-    }
-  }
-  fixture::put_be32(vts, table + 4, static_cast<uint32_t>(vts.size() - table - 1));
-}
-
 // The video manager's title menu shows buttons that set Reg1 and link to a
 // dispatcher chain, which branches on Reg1 by a conditional link and by a
 // conditional Goto to a jump. Its second language unit repeats the first
@@ -66,6 +47,9 @@ void put_fixture_disc(const Disc &disc) {
                               "71 00 00 02 00 02 00 00",  // Set Reg2 = #2
                               "30 06 00 04 00 C0 00 00"}, // JumpSS VMGM pgcn:4
                              {});
+  // A menu type without the entry bit: not an entry.
+  Pgc unreached_menu = one({}, {"30 02 00 00 00 01 00 00"});
+  unreached_menu.category = 0x03;
   const fixture::Vmg vmg = {
       .titles = std::vector<fixture::Title>{{1, 1, 1, 2}, {1, 2, 1, 1}},
       .first_play = one({"30 06 00 00 00 42 00 00"}, {}),
@@ -73,7 +57,7 @@ void put_fixture_disc(const Disc &disc) {
           {{"en",
             0x80,
             {title_menu, dispatcher, one({"20 04 00 00 00 00 00 07"}, {"20 04 00 00 00 00 00 00"}),
-             one({"30 06 00 00 00 43 00 00"}, {}), one({}, {"30 02 00 00 00 01 00 00"})}},
+             one({"30 06 00 00 00 43 00 00"}, {}), unreached_menu}},
            {"\"\\", 0x80, {}}}}};
   fixture::Ifo video_manager = fixture::build_vmg(vmg);
   // Language unit 2 points at the chains of unit 1.
@@ -106,10 +90,9 @@ void put_fixture_disc(const Disc &disc) {
   root_menu.category = 0x83;
   const fixture::Vts vts = {
       .titles = std::vector<Pgc>{title1, title2, one({}, {"30 03 00 00 00 01 00 00"})},
-      .menus = fixture::MenuTable{{{"fr", 0x80, {root_menu}}}}};
-  fixture::Ifo title_set = fixture::build_vts(vts);
-  add_part_of_title_table(title_set.bytes, {{1, 1}, {2}});
-  disc.put("VTS_01_0.IFO", title_set.bytes);
+      .menus = fixture::MenuTable{{{"fr", 0x80, {root_menu}}}},
+      .chapters = std::vector<std::vector<uint16_t>>{{1, 1}, {2}}};
+  disc.put("VTS_01_0.IFO", fixture::build_vts(vts).bytes);
   Bytes title_set_menus;
   fixture::append_pack(title_set_menus, fixture::nav_pack({cmd("30 03 00 00 00 02 00 00"),
                                                            cmd("30 05 00 02 00 01 00 00"),
@@ -156,6 +139,15 @@ TEST(GraphOptions, WhichJumpsAreDrawn) {
     EXPECT_EQ(count(result.output, "[label=\"button "), row.button_jumps) << row.args[0];
     EXPECT_EQ(count(result.output, "[label=\"V"), 9u) << row.args[0];
   }
+}
+
+// The text report's messages are comment lines of printable text.
+TEST(GraphProblems, AreCommentLines) {
+  const RunResult result = run_navlist({"--graph", "no\x01such\nfolder"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.output.find("\n  // problem: no?such?folder\\VIDEO_TS.IFO not found.\n"),
+            std::string::npos)
+      << result.output;
 }
 
 } // namespace

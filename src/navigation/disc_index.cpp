@@ -48,7 +48,9 @@ PttTitle find_title(const IfoImage &image, unsigned title) {
     return {PttStatus::kTitleOutOfRange, 0, 0, titles};
   const uint64_t start = table + get_be32(image.bytes + entry);
   const uint64_t end = table + get_be32(image.bytes + next) + (title < titles ? 0 : 1);
-  const uint64_t chapters = end > start ? (end - start) / kPttEntrySize : 0;
+  if (end < start || !image_holds(image, start, 0))
+    return {PttStatus::kTitleOutOfRange, 0, 0, titles};
+  const uint64_t chapters = (end - start) / kPttEntrySize;
   return {PttStatus::kFound, start, chapters > 0xFFFF ? 0xFFFFu : static_cast<unsigned>(chapters),
           titles};
 }
