@@ -18,6 +18,23 @@ constexpr const char *kLegend = "  legend [shape=note, fontsize=10, label=\"Lege
                                 "arrow label: command, its condition,\\l"
                                 "  (xN) for N commands merged\\l\"];\n";
 
+// A DOT double-quoted string's contents: quotes and backslashes escaped,
+// '\n' as the DOT line break, bytes outside printable ASCII as '?'.
+void append_escaped(std::string &out, std::string_view text) {
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c < 0x20 || c > 0x7E) {
+      out += '?';
+    } else {
+      out += c;
+    }
+  }
+}
+
 } // namespace
 
 int32_t DotGraph::add_cluster(std::string id, std::string label) {
@@ -70,21 +87,6 @@ void DotGraph::add_edge(uint32_t from, uint32_t to, uint8_t flags, const std::st
   }
   edges_.push_back(Edge{from, to, flags, 1, lines});
   nodes_[to].reached = true;
-}
-
-void DotGraph::append_escaped(std::string &out, std::string_view text) {
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c < 0x20 || c > 0x7E) {
-      out += '?';
-    } else {
-      out += c;
-    }
-  }
 }
 
 void DotGraph::render_node(std::string &out, const Node &node, const char *indent) const {

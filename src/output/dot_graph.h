@@ -46,10 +46,6 @@ public:
   // edges in the order first added, then the legend.
   std::string render() const;
 
-  // A DOT double-quoted string's contents: quotes and backslashes escaped,
-  // '\n' as the DOT line break, bytes outside printable ASCII as '?'.
-  static void append_escaped(std::string &out, std::string_view text);
-
 private:
   struct Node {
     std::string id;
