@@ -95,7 +95,7 @@ std::string listing_line(const Value &command, long pack) {
 }
 
 std::vector<std::string> command_lines_of_text(const std::string &report) {
-  static const std::regex kCommandLine(R"(^(    \d{3}\[|  \d{4}\[PK_).*)");
+  static const std::regex kCommandLine(R"(^(    \d{3,}\[|  \d{4,}\[PK_).*)");
   std::vector<std::string> lines;
   for (const std::string &line : split_lines(report))
     if (std::regex_match(line, kCommandLine))
@@ -436,6 +436,37 @@ TEST(JsonResolution, ReasonsWhenATableIsMissingOrOutOfRange) {
     ASSERT_FALSE(targets.empty()) << row.name;
     EXPECT_EQ(targets[0].second, row.reason) << row.name;
   }
+}
+
+TEST(JsonReport, CommandLine) {
+  const std::string banner = "*** NAVLIST Ver 1.00 ***\n";
+  const std::string invalid = "Invalid option.\n";
+  const struct {
+    std::vector<std::string> args;
+    std::string output; // "{": one JSON document
+    int status;
+  } rows[] = {
+      {{"--version"}, "navlist 1.0.0\n", 0},
+      {{"-I", "--VERSION", "-x"}, "navlist 1.0.0\n", 0},
+      {{"--json", "--graph", "DISC"}, invalid, 2},
+      {{"-x", "--json", "DISC"}, invalid, 2},
+      {{"--json", "DISC", "--help"}, "Usage: NAVLIST [-I] [-V] [--json | --graph] <Path>\n", 0},
+      {{"--jsonx", "DISC"}, banner + invalid, 2},
+      {{"--json", "-I"}, "Path not Found.\n", 2},
+      {{"--Json", "-V", "DISC"}, "{", 1},
+      {{"DISC", "-v", "--graph"}, "digraph navigation {\n", 1},
+  };
+  TempDir empty;
+  for (const auto &row : rows) {
+    const RunResult result = run_navlist(row.args, empty.path());
+    if (row.output == "{")
+      EXPECT_EQ(parse(result.output)["problems"].Size(), 1u) << row.args[0];
+    else
+      EXPECT_TRUE(result.output.starts_with(row.output)) << row.args[0] << ": " << result.output;
+    EXPECT_EQ(result.status, row.status) << row.args[0];
+  }
+  const RunResult help = run_navlist({"--help"});
+  EXPECT_TRUE(help.output.starts_with(banner + "Usage: NAVLIST [-I] [-V] [--json | --graph]"));
 }
 
 } // namespace

@@ -248,6 +248,8 @@ void system_space(const DiscIndex &index, const Origin &origin, const Target &ta
     // menus of the current one.
     const unsigned title_set =
         target.kind == TargetKind::kJumpSS ? target.title_set : origin.title_set;
+    if (target.kind == TargetKind::kCallSS && title_set == 0)
+      return set_reason(out, "not within a title set");
     if (title_set == 0 || title_set > kMaxTitleSets)
       return set_reason(out, "title set %u", title_set);
     if (!index.title_sets[title_set].read)

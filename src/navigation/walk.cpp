@@ -491,7 +491,7 @@ void Walker::menu_vob_pair(const char *ifo_leaf, const char *vob_leaf, Domain do
 }
 
 // The chain whose cell a button group belongs to, for the targets of its
-// buttons; the cell start index found it, so its tables lie inside the file.
+// buttons. The cell start index found it through these same tables.
 void Walker::set_menu_origin(const IfoImage &image, uint64_t pgci_ut, const ButtonGroup &group) {
   origin_.chain_known = group.used_by_known;
   origin_.chain = group.chain;
@@ -501,9 +501,15 @@ void Walker::set_menu_origin(const IfoImage &image, uint64_t pgci_ut, const Butt
     return;
   const uint64_t unit_pointer =
       pgci_ut + kTableHeaderSize + kSearchPointerSize * (group.chain.language_unit - 1u);
+  if (!image_holds(image, unit_pointer, kSearchPointerSize))
+    return;
   const uint64_t unit = pgci_ut + search_pointer_start(image, unit_pointer);
   const uint64_t pointer = unit + kTableHeaderSize + kSearchPointerSize * (group.chain.pgcn - 1u);
+  if (!image_holds(image, pointer, kSearchPointerSize))
+    return;
   const uint64_t pgc = unit + search_pointer_start(image, pointer);
+  if (!pgc_fits(image, pgc))
+    return;
   origin_.category = image.bytes[pointer];
   origin_.next_pgcn = get_be16(image.bytes + pgc + kPgcNextPgcn);
   origin_.prev_pgcn = get_be16(image.bytes + pgc + kPgcPrevPgcn);
