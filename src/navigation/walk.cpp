@@ -532,7 +532,7 @@ bool walk_disc(const char *path, Dumps dumps, Visitor &visitor) {
     first.walk_menu_vobs();
   // Pass 2: the content.
   Walker second(path, visitor, index, true);
-  if (dumps.ifo)
+  if (dumps.ifo || dumps.chains_without_ifo)
     second.walk_control_files();
   if (dumps.menu_vob)
     second.walk_menu_vobs();

@@ -10,6 +10,9 @@ namespace navigation {
 struct Dumps {
   bool ifo = true;
   bool menu_vob = true;
+  // Walks the control files' content even without -I, their problems left
+  // out as -V leaves them out: the graph draws every chain, buttons or not.
+  bool chains_without_ifo = false;
 };
 
 // Walks the disc in the folder `path` (normalized: it ends in a separator).

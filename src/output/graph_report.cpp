@@ -1,13 +1,446 @@
 // SPDX-License-Identifier: MIT
-// The --graph report: for now an empty digraph, with the exit status of the walk.
+// --graph: the disc's program chains and every jump between them, as one Graphviz digraph.
 #include "output/graph_report.h"
 
+#include "decoder/command_info.h"
+#include "ifo/pgc_tables.h"
+#include "navigation/model.h"
 #include "navigation/walk.h"
+#include "output/dot_graph.h"
 #include "platform/console.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+using navigation::ChainRef;
+using navigation::Domain;
+
+uint64_t chain_key(const ChainRef &ref) {
+  return uint64_t(ref.domain) << 48 | uint64_t(ref.title_set) << 40 |
+         uint64_t(ref.language_unit) << 16 | ref.pgcn;
+}
+
+// Collects the graph as the walk reports the disc, and draws it once the walk
+// is over: a jump may name a chain that the walk has not reached yet, and a
+// language unit is only known to repeat an earlier one when it is complete.
+class GraphVisitor : public navigation::Visitor {
+public:
+  GraphVisitor(bool commands, bool buttons) : commands_(commands), buttons_(buttons) {}
+
+  void problem(const navigation::Problem &problem) override;
+  void begin_language_unit(const navigation::LanguageUnit &unit) override;
+  void begin_chain(const navigation::Chain &chain) override;
+  void begin_command_list(navigation::CommandList) override { lines_.clear(); }
+  void command(const navigation::Command &command) override;
+  void end_command_list() override { add_gotos_to_jumps(); }
+  void begin_menu_vob(const navigation::MenuVob &) override { group_source_ = -1; }
+  void begin_button_group(const navigation::ButtonGroup &group) override;
+
+  std::string render();
+
+private:
+  struct Chain {
+    ChainRef ref;
+    uint8_t category;
+    unsigned cells;
+    unsigned commands[3];
+    bool resumes;
+    int32_t unit; // its language unit, -1 outside the menus
+  };
+  struct Unit {
+    std::string language;
+    std::vector<uint32_t> chains;
+    std::vector<uint64_t> offsets;
+    int32_t same_as = -1; // an earlier unit with the same chains
+  };
+  struct Jump {
+    uint32_t source;
+    ChainRef target; // when resolved
+    bool resolved;
+    uint8_t flags;
+    std::string label;
+  };
+
+  // The lines of the pre or post command list being walked.
+  struct Line {
+    bool falls_through;    // the next line may run after this one
+    unsigned goto_line;    // a Goto's target line, 0 for other commands
+    std::string condition; // a Goto's "if (...)"
+    const char *list;      // "pre" or "post"
+    int64_t jump;          // its entry in jumps_, -1 for none
+  };
+
+  int64_t add_jump(uint32_t source, uint8_t flags, const navigation::Command &command);
+  void add_gotos_to_jumps();
+  void find_repeated_units();
+  void add_nodes();
+  int32_t cluster_of(const ChainRef &ref);
+
+  bool commands_;
+  bool buttons_;
+  std::vector<std::string> problems_;
+  std::vector<Chain> chains_;
+  std::vector<Unit> units_;
+  std::vector<Jump> jumps_;
+  std::vector<Line> lines_;
+  std::unordered_map<uint64_t, uint32_t> chain_index_;
+  // The chain whose buttons the current group holds: the menu cell that
+  // starts at its pack, or else the one the last such group belonged to.
+  int64_t group_source_ = -1;
+  DotGraph graph_;
+  std::vector<uint32_t> node_of_chain_;
+  std::map<uint64_t, int32_t> clusters_; // by chain_key with only domain and title set
+};
+
+// The "if (...)" that opens a decoded text, taken off `text`; empty when
+// the text has none.
+std::string_view take_condition(std::string_view &text) {
+  constexpr std::string_view kThen = ") then ";
+  if (!text.starts_with("if ("))
+    return {};
+  const size_t then = text.find(kThen);
+  if (then == std::string_view::npos)
+    return {};
+  const std::string_view condition = text.substr(0, then + 1);
+  text.remove_prefix(then + kThen.size());
+  return condition;
+}
+
+void GraphVisitor::problem(const navigation::Problem &problem) {
+  std::string line;
+  if (problem.file != nullptr && problem.has_offset) {
+    line = problem.file;
+    line += ": ";
+  }
+  line += problem.message;
+  problems_.push_back(std::move(line));
+}
+
+void GraphVisitor::begin_language_unit(const navigation::LanguageUnit &unit) {
+  char language[64];
+  format_language_code(unit.code, language);
+  char text[96];
+  std::snprintf(text, sizeof text, "Language_%02u \"%s\"", unit.number, language);
+  units_.push_back(Unit{text, {}, {}});
+}
+
+void GraphVisitor::begin_chain(const navigation::Chain &chain) {
+  const auto index = static_cast<uint32_t>(chains_.size());
+  Chain record{chain.ref,   chain.category,
+               chain.cells, {chain.pre_count, chain.post_count, chain.cell_command_count},
+               false,       -1};
+  if ((chain.ref.domain == Domain::kVmgm || chain.ref.domain == Domain::kVtsm) && !units_.empty()) {
+    record.unit = static_cast<int32_t>(units_.size() - 1);
+    units_.back().chains.push_back(index);
+    units_.back().offsets.push_back(chain.offset);
+  }
+  chains_.push_back(record);
+  chain_index_[chain_key(chain.ref)] = index;
+}
+
+void GraphVisitor::command(const navigation::Command &command) {
+  using navigation::CommandList;
+  if (command.list == CommandList::kButton) {
+    if (buttons_ && group_source_ >= 0)
+      add_jump(static_cast<uint32_t>(group_source_), kEdgeButton, command);
+    return;
+  }
+  const int64_t jump =
+      commands_ ? add_jump(static_cast<uint32_t>(chains_.size() - 1), 0, command) : -1;
+  if (command.list == CommandList::kCell)
+    return; // each cell runs one command: no line follows another
+  const CommandInfo &info = *command.info;
+  const bool go_to = info.target.kind == TargetKind::kGotoLine;
+  std::string_view text = command.text;
+  lines_.push_back(Line{info.target.kind == TargetKind::kNone || info.condition.present,
+                        go_to ? info.target.line : 0u,
+                        go_to ? std::string(take_condition(text)) : std::string(),
+                        command.list == CommandList::kPre ? "pre" : "post", jump});
+}
+
+// A dispatcher tests a register with conditional Gotos, each to a few lines
+// that end in a jump. A jump whose lines can only be entered by Goto (the
+// line before them never falls through) is labelled with those Gotos, at most
+// kMaxGotosShown of them.
+void GraphVisitor::add_gotos_to_jumps() {
+  constexpr size_t kMaxGotosShown = 3;
+  std::vector<std::pair<unsigned, unsigned>> gotos; // target line, goto line
+  for (size_t i = 0; i < lines_.size(); ++i)
+    if (lines_[i].goto_line >= 1 && lines_[i].goto_line <= lines_.size())
+      gotos.emplace_back(lines_[i].goto_line, static_cast<unsigned>(i + 1));
+  std::sort(gotos.begin(), gotos.end());
+  unsigned block_start = 1; // the first line of the run that ends at the current line
+  for (unsigned line = 1; line <= lines_.size(); ++line) {
+    if (line > 1 && !lines_[line - 2].falls_through)
+      block_start = line;
+    const int64_t jump = lines_[line - 1].jump;
+    if (jump < 0 || block_start == 1)
+      continue;
+    const auto first = std::lower_bound(gotos.begin(), gotos.end(), std::pair{block_start, 0u});
+    const auto end = std::upper_bound(first, gotos.end(), std::pair{line, ~0u});
+    std::string via;
+    for (auto it = first; it != end && it - first < static_cast<ptrdiff_t>(kMaxGotosShown); ++it) {
+      const Line &from = lines_[it->second - 1];
+      via += "\nvia ";
+      via += from.list;
+      via += ' ';
+      via += std::to_string(it->second);
+      if (!from.condition.empty())
+        via += ": " + from.condition;
+    }
+    if (end - first > static_cast<ptrdiff_t>(kMaxGotosShown))
+      via += "\nvia " + std::to_string(end - first - kMaxGotosShown) + " more Gotos";
+    std::string &label = jumps_[jump].label;
+    label.insert(std::min(label.find('\n'), label.size()), via);
+  }
+}
+
+void GraphVisitor::begin_button_group(const navigation::ButtonGroup &group) {
+  if (!group.used_by_known)
+    return;
+  const auto it = chain_index_.find(chain_key(group.chain));
+  group_source_ = it != chain_index_.end() ? int64_t{it->second} : -1;
+}
+
+// The label of a jump: where it comes from, then what qualifies it. The
+// condition and a set made along with the link are taken from the decoded
+// text, so that they read exactly as in the text report.
+std::string jump_label(const navigation::Command &command) {
+  static constexpr const char *kOrigins[4] = {"pre ", "post ", "cell ", "button "};
+  std::string label = kOrigins[static_cast<int>(command.list)];
+  label += std::to_string(command.number);
+  std::string_view rest = command.text;
+  const std::string_view condition = take_condition(rest);
+  if (!condition.empty()) {
+    label += '\n';
+    label += condition;
+  }
+  const size_t link = rest.rfind(", Link");
+  if (link != std::string_view::npos && link > 0) {
+    label += '\n';
+    label += rest.substr(0, link);
+  }
+  const Target &target = command.info->target;
+  // The chain is the target node; the chapter it starts at is not.
+  if (target.kind == TargetKind::kJumpVTS_PTT || target.kind == TargetKind::kLinkPTTN)
+    label += "\nchapter " + std::to_string(target.chapter);
+  if (target.kind == TargetKind::kCallSS) {
+    label += "\ncall";
+    if (target.resume_cell != 0)
+      label += ", resume at cell " + std::to_string(target.resume_cell);
+  }
+  if (!command.resolution.resolved) {
+    label += '\n';
+    label += command.resolution.reason;
+  }
+  return label;
+}
+
+int64_t GraphVisitor::add_jump(uint32_t source, uint8_t flags, const navigation::Command &command) {
+  switch (command.info->target.kind) {
+  case TargetKind::kNone:
+  case TargetKind::kGotoLine:
+  case TargetKind::kBreak:
+  case TargetKind::kExit:
+    return -1;
+  case TargetKind::kResume:
+    chains_[source].resumes = true;
+    return -1;
+  case TargetKind::kCallSS:
+    flags |= kEdgeCall;
+    break;
+  default:
+    break;
+  }
+  const navigation::Resolution &resolution = command.resolution;
+  if (!resolution.resolved)
+    flags |= kEdgeUnresolved;
+  jumps_.push_back(Jump{source, resolution.chain, resolution.resolved, flags, jump_label(command)});
+  return static_cast<int64_t>(jumps_.size() - 1);
+}
+
+// A language unit whose chains lie at the same offsets as an earlier unit's
+// of the same domain is that unit again under another language.
+void GraphVisitor::find_repeated_units() {
+  std::map<std::vector<uint64_t>, int32_t> first_with;
+  for (size_t u = 0; u < units_.size(); ++u) {
+    Unit &unit = units_[u];
+    if (unit.chains.empty())
+      continue;
+    std::vector<uint64_t> key = unit.offsets;
+    key.push_back(chain_key(chains_[unit.chains[0]].ref) >> 40); // domain and title set
+    const auto [it, added] = first_with.try_emplace(std::move(key), static_cast<int32_t>(u));
+    if (!added)
+      unit.same_as = it->second;
+  }
+}
+
+int32_t GraphVisitor::cluster_of(const ChainRef &ref) {
+  if (ref.domain == Domain::kFirstPlay)
+    return DotGraph::kNoCluster;
+  const uint64_t key = chain_key(ref) >> 40;
+  const auto it = clusters_.find(key);
+  if (it != clusters_.end())
+    return it->second;
+  char id[32];
+  char label[32];
+  if (ref.domain == Domain::kVmgm) {
+    std::snprintf(id, sizeof id, "vmg_menu");
+    std::snprintf(label, sizeof label, "VMG menus");
+  } else {
+    const bool menu = ref.domain == Domain::kVtsm;
+    std::snprintf(id, sizeof id, "vts%02u_%s", ref.title_set, menu ? "menu" : "title");
+    std::snprintf(label, sizeof label, "VTS_%02u %s", ref.title_set, menu ? "menus" : "titles");
+  }
+  const int32_t cluster = graph_.add_cluster(id, label);
+  clusters_.emplace(key, cluster);
+  return cluster;
+}
+
+// "VTS_01 Menu PGC_002 (Root menu)", as the text report names the chain.
+std::string chain_name(const ChainRef &ref, uint8_t category) {
+  const bool entry = (category & 0x80) != 0;
+  char entry_text[64] = "";
+  char name[128] = "";
+  switch (ref.domain) {
+  case Domain::kFirstPlay:
+    return "First Play";
+  case Domain::kVmgm:
+  case Domain::kVtsm: {
+    if (entry) {
+      char header[64]; // ", Entry=Root menu"
+      format_menu_entry(category, header);
+      std::snprintf(entry_text, sizeof entry_text, " (%s)", header + std::strlen(", Entry="));
+    }
+    if (ref.domain == Domain::kVmgm)
+      std::snprintf(name, sizeof name, "VMG Menu PGC_%03u%s", ref.pgcn, entry_text);
+    else
+      std::snprintf(name, sizeof name, "VTS_%02u Menu PGC_%03u%s", ref.title_set, ref.pgcn,
+                    entry_text);
+    return name;
+  }
+  case Domain::kVtsTitle:
+    if (entry)
+      std::snprintf(entry_text, sizeof entry_text, " (Title %u)", category & 0x7Fu);
+    std::snprintf(name, sizeof name, "VTS_%02u Title PGC_%03u%s", ref.title_set, ref.pgcn,
+                  entry_text);
+    return name;
+  }
+  return name;
+}
+
+// A DOT identifier that only the chain's place on the disc decides.
+std::string node_id(const ChainRef &ref) {
+  char id[48];
+  switch (ref.domain) {
+  case Domain::kFirstPlay:
+    return "first_play";
+  case Domain::kVmgm:
+    std::snprintf(id, sizeof id, "vmg_menu_lu%02u_pgc%03u", ref.language_unit, ref.pgcn);
+    break;
+  case Domain::kVtsm:
+    std::snprintf(id, sizeof id, "vts%02u_menu_lu%02u_pgc%03u", ref.title_set, ref.language_unit,
+                  ref.pgcn);
+    break;
+  case Domain::kVtsTitle:
+    std::snprintf(id, sizeof id, "vts%02u_title_pgc%03u", ref.title_set, ref.pgcn);
+    break;
+  }
+  return id;
+}
+
+// What a chain plays: "3 cells; pre 2, post 1".
+std::string plays_line(unsigned cells, const unsigned (&commands)[3]) {
+  std::string line = cells == 0   ? "no cells"
+                     : cells == 1 ? "1 cell"
+                                  : std::to_string(cells) + " cells";
+  static constexpr const char *kLists[3] = {"pre ", "post ", "cell "};
+  const char *separator = "; ";
+  for (int list = 0; list < 3; ++list) {
+    if (commands[list] == 0)
+      continue;
+    line += separator;
+    line += kLists[list];
+    line += std::to_string(commands[list]);
+    separator = ", ";
+  }
+  if (commands[0] + commands[1] + commands[2] == 0)
+    line += "; no commands";
+  return line;
+}
+
+void GraphVisitor::add_nodes() {
+  node_of_chain_.resize(chains_.size());
+  for (size_t c = 0; c < chains_.size(); ++c) {
+    const Chain &chain = chains_[c];
+    if (chain.unit >= 0 && units_[chain.unit].same_as >= 0) {
+      const Unit &earlier = units_[units_[chain.unit].same_as];
+      node_of_chain_[c] = node_of_chain_[earlier.chains[c - units_[chain.unit].chains[0]]];
+      continue;
+    }
+    std::vector<std::string> lines{chain_name(chain.ref, chain.category)};
+    if (chain.unit >= 0)
+      lines.push_back(units_[chain.unit].language);
+    lines.push_back(plays_line(chain.cells, chain.commands));
+    if (chain.resumes)
+      lines.push_back("returns by resume");
+    const ChainKind kind = chain.ref.domain == Domain::kFirstPlay ? ChainKind::kFirstPlay
+                           : chain.unit >= 0                      ? ChainKind::kMenu
+                                                                  : ChainKind::kTitle;
+    node_of_chain_[c] = graph_.add_node(cluster_of(chain.ref), node_id(chain.ref), kind,
+                                        (chain.category & 0x80) != 0, std::move(lines));
+  }
+  for (const Unit &unit : units_) {
+    if (unit.same_as < 0)
+      continue;
+    for (const uint32_t c : units_[unit.same_as].chains)
+      graph_.extend_label(node_of_chain_[c], 1, ", " + unit.language);
+  }
+}
+
+std::string GraphVisitor::render() {
+  for (const std::string &problem : problems_)
+    graph_.add_comment("problem: " + problem);
+  find_repeated_units();
+  add_nodes();
+  for (const Jump &jump : jumps_) {
+    const Chain &source = chains_[jump.source];
+    // A repeated unit's commands are its earlier unit's, drawn already.
+    if (!(jump.flags & kEdgeButton) && source.unit >= 0 && units_[source.unit].same_as >= 0)
+      continue;
+    const uint32_t from = node_of_chain_[jump.source];
+    if (!jump.resolved) {
+      graph_.add_edge(from, graph_.unresolved_node(cluster_of(source.ref)), jump.flags, jump.label);
+      continue;
+    }
+    const auto target = chain_index_.find(chain_key(jump.target));
+    if (target != chain_index_.end()) {
+      graph_.add_edge(from, node_of_chain_[target->second], jump.flags, jump.label);
+      continue;
+    }
+    // The tables name the chain, but it lies outside its file.
+    graph_.add_edge(from, graph_.unresolved_node(cluster_of(source.ref)),
+                    jump.flags | kEdgeUnresolved,
+                    jump.label + '\n' + chain_name(jump.target, 0) + " not in the file");
+  }
+  return graph_.render();
+}
+
+} // namespace
+
 int write_graph_report(const char *path, bool ifo, bool menu_vob) {
-  navigation::Visitor nothing;
-  const bool problems = navigation::walk_disc(path, navigation::Dumps{ifo, menu_vob}, nothing);
-  console_write_text("digraph navlist {}\n");
+  GraphVisitor visitor(ifo, menu_vob);
+  navigation::Dumps dumps{ifo, menu_vob};
+  dumps.chains_without_ifo = true;
+  const bool problems = navigation::walk_disc(path, dumps, visitor);
+  const std::string dot = visitor.render();
+  console_write(dot.data(), dot.size());
   return problems ? 1 : 0;
 }

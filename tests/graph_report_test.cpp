@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: MIT
+// --graph: golden graphs of the sample discs and of a fixture disc (a dispatcher menu, targets
+// that do not resolve, chains nothing reaches, a repeated language unit), and which jumps
+// -I and -V draw.
+#include "harness.h"
+
+#include "fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using fixture::Bytes;
+using fixture::cmd;
+using fixture::Pgc;
+
+TEST(GraphGolden, SampleDiscs) {
+  for (const std::string disc : {"plain", "vmgm_menu", "vtsm_menus", "many_buttons"}) {
+    const RunResult result = run_navlist({"--graph", "VIDEO_TS"}, sample_disc(disc).parent_path());
+    EXPECT_EQ(result.status, disc == "plain" ? 1 : 0) << disc;
+    expect_golden(result.output, "graph_" + disc + ".dot");
+  }
+}
+
+// The video manager's title menu shows buttons that set Reg1 and link to a
+// dispatcher chain, which branches on Reg1 by a conditional link and by a
+// conditional Goto to a jump. Its second language unit repeats the first
+// (same chains) under a code that DOT must escape. Other chains hold targets
+// that no table resolves, and two chains nothing jumps to.
+void put_fixture_disc(const Disc &disc) {
+  const auto one = [](std::vector<const char *> pre, std::vector<const char *> post) {
+    Pgc pgc;
+    for (const char *c : pre)
+      pgc.pre.push_back(cmd(c));
+    for (const char *c : post)
+      pgc.post.push_back(cmd(c));
+    return pgc;
+  };
+  Pgc title_menu = one({}, {"20 01 00 00 00 00 00 09"}); // LinkTopPGC: not drawn
+  title_menu.cells = {{0, 0}, {0, 2}};
+  title_menu.category = 0x82;
+  const Pgc dispatcher = one({"20 A4 00 01 00 01 00 03",  // if (Reg1 = #1) LinkPGCN 3
+                              "00 A1 00 01 00 02 00 05",  // if (Reg1 = #2) Goto line:5
+                              "30 06 00 01 01 83 00 00",  // JumpSS VTSM vts:1 root
+                              "71 00 00 02 00 02 00 00",  // Set Reg2 = #2
+                              "30 06 00 04 00 C0 00 00"}, // JumpSS VMGM pgcn:4
+                             {});
+  // A menu type without the entry bit: not an entry.
+  Pgc unreached_menu = one({}, {"30 02 00 00 00 01 00 00"});
+  unreached_menu.category = 0x03;
+  const fixture::Vmg vmg = {
+      .titles = std::vector<fixture::Title>{{1, 1, 1, 2}, {1, 2, 1, 1}},
+      .first_play = one({"30 06 00 00 00 42 00 00"}, {}),
+      .menus = fixture::MenuTable{
+          {{"en",
+            0x80,
+            {title_menu, dispatcher, one({"20 04 00 00 00 00 00 07"}, {"20 04 00 00 00 00 00 00"}),
+             one({"30 06 00 00 00 43 00 00"}, {}), unreached_menu}},
+           {"\"\\", 0x80, {}}}}};
+  fixture::Ifo video_manager = fixture::build_vmg(vmg);
+  // Language unit 2 points at the chains of unit 1.
+  const size_t units = video_manager.layout.menu_table + 8;
+  fixture::put_be32(video_manager.bytes, units + 12, fixture::be32(video_manager.bytes, units + 4));
+  disc.put("VIDEO_TS.IFO", video_manager.bytes);
+
+  Bytes menu_vob;
+  const auto set_and_link = cmd("71 04 00 01 00 01 00 02"); // Set Reg1 = #1, LinkPGCN 2
+  fixture::append_pack(menu_vob, fixture::nav_pack({set_and_link, cmd("71 04 00 01 00 02 00 02"),
+                                                    cmd("71 04 00 01 00 03 00 02"),
+                                                    cmd("30 03 00 00 00 01 00 00")}));
+  fixture::append_pack(menu_vob, fixture::video_pack());
+  // Cell 2 of the same chain: its button 1 adds to the count of cell 1's.
+  fixture::append_pack(menu_vob, fixture::nav_pack({set_and_link}));
+  fixture::append_pack(menu_vob, fixture::video_pack());
+  // No cell starts here: the buttons stay with the chain of the group before.
+  fixture::append_pack(menu_vob, fixture::nav_pack({set_and_link, cmd("30 06 00 00 00 00 00 00")}));
+  disc.put("VIDEO_TS.VOB", menu_vob);
+
+  Pgc title1 = one({"30 58 00 00 02 86 02 03"},            // if (Reg2 > Reg3) CallSS Angle menu
+                   {"30 08 00 00 01 83 00 00"});           // CallSS VTSM menu:Root, rsm_cell=1
+  title1.cell_commands = {cmd("20 01 00 00 00 00 00 0B")}; // LinkPrevPGC
+  title1.cells = {{1, 0}, {0, 0}};
+  title1.category = 0x81;
+  Pgc title2 = one({}, {"30 06 00 00 00 42 00 00"});
+  title2.category = 0x82;
+  Pgc root_menu = one({}, {"20 01 00 00 00 00 00 10"}); // LinkRSM
+  root_menu.cells = {{0, 0}};
+  root_menu.category = 0x83;
+  const fixture::Vts vts = {
+      .titles = std::vector<Pgc>{title1, title2, one({}, {"30 03 00 00 00 01 00 00"})},
+      .menus = fixture::MenuTable{{{"fr", 0x80, {root_menu}}}},
+      .chapters = std::vector<std::vector<uint16_t>>{{1, 1}, {2}}};
+  disc.put("VTS_01_0.IFO", fixture::build_vts(vts).bytes);
+  Bytes title_set_menus;
+  fixture::append_pack(title_set_menus, fixture::nav_pack({cmd("30 03 00 00 00 02 00 00"),
+                                                           cmd("30 05 00 02 00 01 00 00"),
+                                                           cmd("20 01 00 00 00 00 00 10")}));
+  disc.put("VTS_01_0.VOB", title_set_menus);
+}
+
+TEST(GraphGolden, FixtureDisc) {
+  Disc disc;
+  put_fixture_disc(disc);
+  const RunResult result = disc.run({"--graph"});
+  EXPECT_EQ(result.status, 0);
+  expect_golden(result.output, "graph_fixture_disc.dot");
+}
+
+// -I draws the commands' jumps, -V the buttons', both or neither all of them;
+// every chain is drawn in each case.
+TEST(GraphOptions, WhichJumpsAreDrawn) {
+  Disc disc;
+  put_fixture_disc(disc);
+  const auto count = [](const std::string &text, const std::string &part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+      ++n;
+    return n;
+  };
+  const struct {
+    std::vector<std::string> args;
+    size_t command_jumps; // edges from pre, post and cell commands
+    size_t button_jumps;
+  } rows[] = {
+      {{"--graph"}, 13, 8},
+      {{"-V", "-I", "--GRAPH"}, 13, 8},
+      {{"--graph", "-i"}, 13, 0},
+      {{"-v", "--graph"}, 0, 8},
+  };
+  for (const auto &row : rows) {
+    const RunResult result = disc.run(row.args);
+    EXPECT_EQ(result.status, 0) << row.args[0];
+    EXPECT_EQ(count(result.output, "[label=\"pre ") + count(result.output, "[label=\"post ") +
+                  count(result.output, "[label=\"cell "),
+              row.command_jumps)
+        << row.args[0];
+    EXPECT_EQ(count(result.output, "[label=\"button "), row.button_jumps) << row.args[0];
+    EXPECT_EQ(count(result.output, "[label=\"V"), 9u) << row.args[0];
+  }
+}
+
+// The text report's messages are comment lines of printable text.
+TEST(GraphProblems, AreCommentLines) {
+  const RunResult result = run_navlist({"--graph", "no\x01such\nfolder"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.output.find("\n  // problem: no?such?folder\\VIDEO_TS.IFO not found.\n"),
+            std::string::npos)
+      << result.output;
+}
+
+} // namespace
