@@ -14,8 +14,11 @@
 namespace {
 
 using fixture::Bytes;
-using fixture::cmd;
 using fixture::Pgc;
+
+fixture::Command cmd(const char *hex) {
+  return fixture::cmds(hex)[0];
+}
 
 TEST(GraphGolden, SampleDiscs) {
   for (const std::string disc : {"plain", "vmgm_menu", "vtsm_menus", "many_buttons"}) {
@@ -60,24 +63,28 @@ void put_fixture_disc(const Disc &disc) {
             {title_menu, dispatcher, one({"20 04 00 00 00 00 00 07"}, {"20 04 00 00 00 00 00 00"}),
              one({"30 06 00 00 00 43 00 00"}, {}), unreached_menu}},
            {"\"\\", 0x80, {}}}}};
-  fixture::Ifo video_manager = fixture::build_vmg(vmg);
-  // Language unit 2 points at the chains of unit 1.
-  const size_t units = video_manager.layout.menu_table + 8;
-  fixture::put_be32(video_manager.bytes, units + 12, fixture::be32(video_manager.bytes, units + 4));
-  disc.put("VIDEO_TS.IFO", video_manager.bytes);
+  const Bytes video_manager = fixture::build_vmg(vmg);
+  // Language unit 2 points at the chains of unit 1: the menu table's sector
+  // is at 0xC8, the units' search pointers 8 bytes into the table.
+  const auto be32 = [&](size_t at) {
+    return uint32_t(video_manager[at]) << 24 | uint32_t(video_manager[at + 1]) << 16 |
+           uint32_t(video_manager[at + 2]) << 8 | video_manager[at + 3];
+  };
+  const size_t units = size_t(be32(0xC8)) * 2048 + 8;
+  disc.put("VIDEO_TS.IFO", fixture::patched(video_manager, {{units + 12, 4, be32(units + 4)}}));
 
-  Bytes menu_vob;
   const auto set_and_link = cmd("71 04 00 01 00 01 00 02"); // Set Reg1 = #1, LinkPGCN 2
-  fixture::append_pack(menu_vob, fixture::nav_pack({set_and_link, cmd("71 04 00 01 00 02 00 02"),
-                                                    cmd("71 04 00 01 00 03 00 02"),
-                                                    cmd("30 03 00 00 00 01 00 00")}));
-  fixture::append_pack(menu_vob, fixture::video_pack());
-  // Cell 2 of the same chain: its button 1 adds to the count of cell 1's.
-  fixture::append_pack(menu_vob, fixture::nav_pack({set_and_link}));
-  fixture::append_pack(menu_vob, fixture::video_pack());
-  // No cell starts here: the buttons stay with the chain of the group before.
-  fixture::append_pack(menu_vob, fixture::nav_pack({set_and_link, cmd("30 06 00 00 00 00 00 00")}));
-  disc.put("VIDEO_TS.VOB", menu_vob);
+  disc.put("VIDEO_TS.VOB",
+           fixture::join_packs(
+               {fixture::nav_pack({set_and_link, cmd("71 04 00 01 00 02 00 02"),
+                                   cmd("71 04 00 01 00 03 00 02"), cmd("30 03 00 00 00 01 00 00")}),
+                fixture::video_pack(),
+                // Cell 2 of the same chain: its button 1 adds to
+                // the count of cell 1's.
+                fixture::nav_pack({set_and_link}), fixture::video_pack(),
+                // No cell starts here: the buttons stay with the
+                // chain of the group before.
+                fixture::nav_pack({set_and_link, cmd("30 06 00 00 00 00 00 00")})}));
 
   Pgc title1 = one({"30 58 00 00 02 86 02 03"},            // if (Reg2 > Reg3) CallSS Angle menu
                    {"30 08 00 00 01 83 00 00"});           // CallSS VTSM menu:Root, rsm_cell=1
@@ -93,12 +100,10 @@ void put_fixture_disc(const Disc &disc) {
       .titles = std::vector<Pgc>{title1, title2, one({}, {"30 03 00 00 00 01 00 00"})},
       .menus = fixture::MenuTable{{{"fr", 0x80, {root_menu}}}},
       .chapters = std::vector<std::vector<uint16_t>>{{1, 1}, {2}}};
-  disc.put("VTS_01_0.IFO", fixture::build_vts(vts).bytes);
-  Bytes title_set_menus;
-  fixture::append_pack(title_set_menus, fixture::nav_pack({cmd("30 03 00 00 00 02 00 00"),
-                                                           cmd("30 05 00 02 00 01 00 00"),
-                                                           cmd("20 01 00 00 00 00 00 10")}));
-  disc.put("VTS_01_0.VOB", title_set_menus);
+  disc.put("VTS_01_0.IFO", fixture::build_vts(vts));
+  disc.put("VTS_01_0.VOB",
+           fixture::nav_pack({cmd("30 03 00 00 00 02 00 00"), cmd("30 05 00 02 00 01 00 00"),
+                              cmd("20 01 00 00 00 00 00 10")}));
 }
 
 TEST(GraphGolden, FixtureDisc) {
