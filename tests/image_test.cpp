@@ -161,6 +161,24 @@ TEST(DiscImage, ReadFailureIsReportedOnce) {
   EXPECT_FALSE(disc_read_failure_reported());
 }
 
+// A name must leave room for its terminator in a file's buffer of 260 bytes, or the file is not
+// opened: the image's own name, written with one slash or with two, makes it 259 or 260 bytes.
+TEST(DiscImage, NamesThatFillTheBufferDoNotOpen) {
+  REQUIRE_GENISOIMAGE();
+  const Disc dir;
+  const std::string image(245 - dir.path().string().size(), 'x'); // DIR/IMAGE\VIDEO_TS.IFO
+  make_image(sample_disc("vmgm_menu").parent_path(), dir.path() / image);
+  for (const auto &[slash, opens] : {std::pair{"/", true}, std::pair{"//", false}}) {
+    const std::string prefix = dir.path().string() + slash + image + "\\";
+    ASSERT_EQ(use_disc_image(prefix.c_str()).status, ImageStatus::kOpened);
+    DiscFile *file = open_disc_file((prefix + "VIDEO_TS.IFO").c_str());
+    EXPECT_EQ(file != nullptr, opens) << prefix.size();
+    if (file != nullptr)
+      close_disc_file(file);
+  }
+  use_disc_folders();
+}
+
 #else
 
 TEST(DiscImage, BuildWithoutImagesSaysSo) {
