@@ -265,6 +265,10 @@ TEST(JsonReport, TextComesOutAsValidUtf8) {
       {"\xED\xA0\x80", bad + bad + bad},                     // a surrogate
       {"\xF4\x90\x80\x80", bad + bad + bad + bad},           // past U+10FFFF
       {"\x83\x5C", bad + "\\"},                              // Shift-JIS
+      // The edges of the two-, three- and four-byte forms.
+      {"\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80",
+       "\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80"},
+      {"\xC2\xC0", bad + bad},
   };
   for (const auto &row : rows) {
     std::string out = "<";
