@@ -5,6 +5,7 @@
 #include "harness.h"
 
 #include "fixture.h"
+#include "output/dot_graph.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,13 @@
 #include <vector>
 
 namespace {
+
+size_t count(const std::string &text, const std::string &part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++n;
+  return n;
+}
 
 using fixture::Bytes;
 using fixture::Pgc;
@@ -119,12 +127,6 @@ TEST(GraphGolden, FixtureDisc) {
 TEST(GraphOptions, WhichJumpsAreDrawn) {
   Disc disc;
   put_fixture_disc(disc);
-  const auto count = [](const std::string &text, const std::string &part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-      ++n;
-    return n;
-  };
   const struct {
     std::vector<std::string> args;
     size_t command_jumps; // edges from pre, post and cell commands
@@ -144,6 +146,20 @@ TEST(GraphOptions, WhichJumpsAreDrawn) {
         << row.args[0];
     EXPECT_EQ(count(result.output, "[label=\"button "), row.button_jumps) << row.args[0];
     EXPECT_EQ(count(result.output, "[label=\"V"), 9u) << row.args[0];
+  }
+}
+
+// Past kMaxRankedLabels arrows, labels are drawn beside the arrows.
+TEST(DotGraph, ManyArrowsCarryTheirLabelsBeside) {
+  for (const size_t arrows : {DotGraph::kMaxRankedLabels, DotGraph::kMaxRankedLabels + 1}) {
+    DotGraph graph;
+    const uint32_t from = graph.add_node(DotGraph::kNoCluster, "a", ChainKind::kTitle, true, {});
+    const uint32_t to = graph.add_node(DotGraph::kNoCluster, "b", ChainKind::kTitle, true, {});
+    for (size_t i = 0; i < arrows; ++i)
+      graph.add_edge(from, to, 0, "pre " + std::to_string(i));
+    const std::string dot = graph.render();
+    EXPECT_EQ(count(dot, " [xlabel=\"pre "), arrows > DotGraph::kMaxRankedLabels ? arrows : 0);
+    EXPECT_EQ(count(dot, " [label=\"pre "), arrows > DotGraph::kMaxRankedLabels ? 0 : arrows);
   }
 }
 

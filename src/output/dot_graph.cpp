@@ -124,12 +124,14 @@ void DotGraph::render_node(std::string &out, const Node &node, const char *inden
   out += "];\n";
 }
 
-void DotGraph::render_edge(std::string &out, const Edge &edge) const {
+void DotGraph::render_edge(std::string &out, const Edge &edge, const char *label) const {
   out += "  ";
   out += nodes_[edge.from].id;
   out += " -> ";
   out += nodes_[edge.to].id;
-  out += " [label=\"";
+  out += " [";
+  out += label;
+  out += "=\"";
   const size_t line_end = edge.label.find('\n');
   append_escaped(out, std::string_view(edge.label).substr(0, line_end));
   if (edge.count > 1) {
@@ -167,8 +169,13 @@ std::string DotGraph::render() const {
       render_node(out, nodes_[node], "    ");
     out += "  }\n";
   }
+  // dot ranks an arrow's label like a node, which makes a graph of thousands
+  // of labelled arrows take hours and can trip its ranking ("trouble in
+  // init_rank") when they run between clusters. Such a graph gets its labels
+  // placed beside the arrows once they are laid out.
+  const char *label = edges_.size() > kMaxRankedLabels ? "xlabel" : "label";
   for (const Edge &edge : edges_)
-    render_edge(out, edge);
+    render_edge(out, edge, label);
   out += kLegend;
   out += "}\n";
   return out;

@@ -21,6 +21,9 @@ enum EdgeFlags : uint8_t {
 class DotGraph {
 public:
   static constexpr int32_t kNoCluster = -1;
+  // Up to this many arrows, their labels take part in the layout; past it
+  // they are drawn beside the arrows (DOT xlabel).
+  static constexpr size_t kMaxRankedLabels = 1000;
 
   // A cluster per domain; returns its number for add_node.
   int32_t add_cluster(std::string id, std::string label);
@@ -71,7 +74,7 @@ private:
   };
 
   void render_node(std::string &out, const Node &node, const char *indent) const;
-  void render_edge(std::string &out, const Edge &edge) const;
+  void render_edge(std::string &out, const Edge &edge, const char *label) const;
 
   std::string comments_;
   std::vector<Node> nodes_;
