@@ -1,6 +1,7 @@
 // The --json report: the text report's commands and problems, golden documents, resolved targets.
 #include "fixture.h"
 #include "harness.h"
+#include "output/json_report.h"
 
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
@@ -146,10 +147,11 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
            {}}});
   fixture::put_be32(vts.bytes, vts.layout.title_pgc_table + 20, 0xFFFFFF); // PGC 2
 
-  const struct {
+  struct Row {
     const char *name;
     std::function<void(const Disc &)> lay_out;
-  } rows[] = {
+  };
+  std::vector<Row> rows = {
       {"no disc", [](const Disc &d) { d.put_files(""); }},
       {"short video manager", [](const Disc &d) { d.put_files("VIDEO_TS.IFO:100 VIDEO_TS.VOB"); }},
       {"no title set, no VOB", [](const Disc &d) { d.put_files("VIDEO_TS.IFO"); }},
@@ -162,15 +164,18 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
          d.put("VIDEO_TS.IFO", vmg.bytes);
          d.put("VTS_01_0.IFO", vts.bytes);
        }},
-      {"a sample's files cut short",
-       [](const Disc &d) {
-         for (const char *name : {"VIDEO_TS.IFO", "VTS_01_0.IFO", "VTS_01_0.VOB"}) {
-           std::string bytes = read_text_file(sample_disc("vtsm_menus") / name);
-           bytes.resize(std::string(name).ends_with(".VOB") ? bytes.size() : 0x1A00);
-           d.put(name, fixture::Bytes(bytes.begin(), bytes.end()));
-         }
-       }},
   };
+  // A sample's title set cut in its menu chains, its language unit pointers
+  // and a language unit's chain pointers.
+  for (const size_t size : {0x1A00, 0x1814, 0x1F40})
+    rows.push_back({"a sample's title set cut short", [size](const Disc &d) {
+                      for (const char *name : {"VIDEO_TS.IFO", "VTS_01_0.IFO", "VTS_01_0.VOB"}) {
+                        std::string bytes = read_text_file(sample_disc("vtsm_menus") / name);
+                        if (std::string(name) == "VTS_01_0.IFO")
+                          bytes.resize(size);
+                        d.put(name, fixture::Bytes(bytes.begin(), bytes.end()));
+                      }
+                    }});
   for (const auto &row : rows) {
     Disc disc;
     row.lay_out(disc);
@@ -305,8 +310,8 @@ struct TwoSetDisc {
                          fixture::nav_pack({cmd("20 04 00 00 00 00 00 02"),    // LinkPGCN 2
                                             cmd("30 05 00 02 00 01 00 00")})); // JumpVTS_PTT 1 2
     fixture::append_pack(vob, fixture::video_pack());
-    fixture::append_pack(vob, fixture::nav_pack({cmd("20 04 00 00 00 00 00 01"),    // LinkPGCN 1
-                                                 cmd("20 01 00 00 00 00 00 09")})); // LinkTopPGC
+    fixture::append_pack(vob, fixture::nav_pack({cmd("20 04 00 00 00 00 00 01")})); // LinkPGCN 1
+    fixture::append_pack(vob, fixture::nav_pack({cmd("20 01 00 00 00 00 00 09")})); // LinkTopPGC
     disc.put("VTS_02_0.VOB", vob);
     return disc.run(options);
   }
@@ -334,6 +339,8 @@ TEST(JsonResolution, TargetsOfATwoTitleSetDisc) {
       cmd("00 01 00 00 00 00 00 01"), // Goto line:1
       cmd("30 01 00 00 00 00 00 00"), // Exit
       cmd("20 06 00 00 00 00 00 01"), // LinkPGN 1
+      cmd("00 31 00 10 00 97 00 01"), // if (Reg? != Sprm23) then Goto: register bytes 16, 0x97
+      cmd("00 C1 00 98 01 00 00 02"), // if (Reg? >= #256) then Goto: register byte 0x98
   });
   const std::vector<std::pair<std::string, std::string>> expected = {
       // First play.
@@ -358,6 +365,8 @@ TEST(JsonResolution, TargetsOfATwoTitleSetDisc) {
       {"Goto line:1", "within the chain"},
       {"Exit", "stops playback"},
       {"LinkPGN pgn:1", "first_play"},
+      {"if (Reg? != Sprm23:Reserve) then Goto line:1", "within the chain"},
+      {"if (Reg? >= #256) then Goto line:2", "within the chain"},
       // Video manager menus: language units "en" and "fr".
       {"LinkPGCN pgcn:2", "vmgm lu 1 pgc 2"},
       {"LinkPGCN pgcn:0", "PGC 0"},
@@ -467,6 +476,29 @@ TEST(JsonReport, CommandLine) {
   }
   const RunResult help = run_navlist({"--help"});
   EXPECT_TRUE(help.output.starts_with(banner + "Usage: NAVLIST [-I] [-V] [--json | --graph]"));
+}
+
+TEST(JsonReport, TextComesOutAsValidUtf8) {
+  const struct {
+    std::string bytes;
+    std::string utf8;
+  } rows[] = {
+      {"en", "en"},
+      {std::string("\0\x7F", 2), std::string("\0\x7F", 2)},
+      {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x93\x80", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x93\x80"},
+      {"\xFF\x80", "\xEF\xBF\xBD\xEF\xBF\xBD"},   // no lead byte
+      {"a\xE2\x82", "a\xEF\xBF\xBD\xEF\xBF\xBD"}, // cut at the end
+      {"\xC0\xAF\xE0\x9F\xBF",
+       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},         // overlong
+      {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},                 // a surrogate
+      {"\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"}, // past U+10FFFF
+      {"\x83\x5C", "\xEF\xBF\xBD\\"},                                           // Shift-JIS
+  };
+  for (const auto &row : rows) {
+    std::string out = "<";
+    append_valid_utf8(row.bytes, out);
+    EXPECT_EQ(out, "<" + row.utf8) << row.bytes;
+  }
 }
 
 } // namespace

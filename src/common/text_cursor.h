@@ -31,9 +31,17 @@ struct TextCursor {
       *at++ = digits[--count];
   }
 
+  static constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+  // "%02X"
+  void put_hex_byte(unsigned byte) {
+    at[0] = kHexDigits[(byte >> 4) & 0xF];
+    at[1] = kHexDigits[byte & 0xF];
+    at += 2;
+  }
+
   // "%0<width>X": upper-case hexadecimal, at least `width` (1 to 8) digits.
   void put_hex(unsigned value, unsigned width) {
-    constexpr char kHexDigits[] = "0123456789ABCDEF";
     unsigned digits = width;
     while (digits < 8 && (value >> (4 * digits)) != 0)
       ++digits;

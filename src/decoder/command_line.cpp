@@ -6,7 +6,8 @@ void put_command_bytes(TextCursor &out, const uint8_t *command) {
   for (unsigned i = 0; i < kCommandSize; i += 2) {
     if (i != 0)
       out.put(' ');
-    out.put_hex(unsigned(command[i]) << 8 | command[i + 1], 4);
+    out.put_hex_byte(command[i]);
+    out.put_hex_byte(command[i + 1]);
   }
   out.put(']');
 }

@@ -16,6 +16,17 @@ void put_link_tail(Decoding &d) {
   put_link(d);
 }
 
+// "#%u" of `value` with set_immediate, never annotated, else the register
+// `index`: the operand of SetNVTMR and SetAMXMD.
+void put_plain_or_register(Decoding &d, unsigned value, unsigned index) {
+  if (d.fields.set_immediate != 0) {
+    d.out.put('#');
+    d.out.put_decimal(value);
+  } else {
+    d.out.put(register_names[index]);
+  }
+}
+
 // SetSTN: audio, subpicture and angle pieces, each present only when bit 7
 // of its byte is set; absent pieces leave their blanks in the text.
 void put_set_stream(Decoding &d) {
@@ -70,15 +81,9 @@ bool put_set_system_body(Decoding &d) {
     put_set_stream(d);
     return true;
   case 2:
-    // The timer is a plain number here, never annotated.
     put_operation(d, "SetNVTMR");
     d.out.put(" timer:");
-    if (immediate) {
-      d.out.put('#');
-      d.out.put_decimal(operand16(c + 2));
-    } else {
-      d.out.put(register_names[c[3]]);
-    }
+    put_plain_or_register(d, operand16(c + 2), c[3]);
     d.out.put(", pgcn:");
     d.out.put_decimal(operand16(c + 4));
     return true;
@@ -88,12 +93,7 @@ bool put_set_system_body(Decoding &d) {
   case 4:
     put_operation(d, "SetAMXMD");
     d.out.put(' ');
-    if (immediate) {
-      d.out.put('#');
-      d.out.put_decimal(operand16(c + 4));
-    } else {
-      d.out.put(register_names[c[5] & 0x0F]);
-    }
+    put_plain_or_register(d, operand16(c + 4), c[5] & 0x0F);
     return true;
   case 6:
     put_operation(d, "SetHL_BTNN");

@@ -4,58 +4,24 @@
 
 namespace {
 
-// The system space of JumpSS and CallSS: b5 bits 7-6, and the menu of b5 bits 5-0.
-SystemSpace put_space(Decoding &d, std::string_view word) {
-  put_operation(d, word);
-  Target &target = d.info.target;
-  target.kind = d.fields.branch_op == 6 ? TargetKind::kJumpSS : TargetKind::kCallSS;
-  target.space = static_cast<SystemSpace>((d.c[5] >> 6) & 3);
-  return target.space;
-}
-
 void put_menu(Decoding &d) {
   d.info.target.menu = d.c[5] & 0x3F;
   d.out.put("menu:");
   d.out.put(menu_names[d.info.target.menu]);
 }
 
-void put_vmgm_pgcn(Decoding &d) {
-  d.info.target.pgcn = static_cast<uint16_t>(operand16(d.c + 2));
-  d.out.put("VMGM pgcn:");
-  d.out.put_decimal(d.info.target.pgcn);
-}
-
-void put_jump_ss(Decoding &d) {
+// JumpSS and CallSS: the system space of b5 bits 7-6, with the menu of b5
+// bits 5-0 or the program chain b2b3. In the VTSM space JumpSS also names the
+// title set b4 and the title b3, where CallSS names the menu only: its b4 is
+// the cell to resume at, printed when it is not 0.
+void put_system_space(Decoding &d) {
   const uint8_t *c = d.c;
-  switch (put_space(d, "JumpSS")) {
-  case SystemSpace::kFirstPlay:
-    d.out.put(" FP");
-    break;
-  case SystemSpace::kVmgmMenu:
-    d.out.put(" VMGM ");
-    put_menu(d);
-    break;
-  case SystemSpace::kVtsmMenu:
-    d.info.target.title_set = c[4];
-    d.info.target.title = c[3];
-    d.out.put(" VTSM vts:");
-    d.out.put_decimal(c[4]);
-    d.out.put(", ttn:");
-    d.out.put_decimal(c[3]);
-    d.out.put(", ");
-    put_menu(d);
-    break;
-  case SystemSpace::kVmgmPgcn:
-    d.out.put(' ');
-    put_vmgm_pgcn(d);
-    break;
-  }
-}
-
-// Like JumpSS, but the VTSM form names the menu only, and b4 is the cell to
-// resume at, printed when it is not 0.
-void put_call_ss(Decoding &d) {
-  switch (put_space(d, "CallSS")) {
+  const bool call = d.fields.branch_op == 8;
+  Target &target = d.info.target;
+  put_operation(d, call ? std::string_view("CallSS") : std::string_view("JumpSS"));
+  target.kind = call ? TargetKind::kCallSS : TargetKind::kJumpSS;
+  target.space = static_cast<SystemSpace>((c[5] >> 6) & 3);
+  switch (target.space) {
   case SystemSpace::kFirstPlay:
     d.out.put(" FP");
     break;
@@ -65,18 +31,29 @@ void put_call_ss(Decoding &d) {
     break;
   case SystemSpace::kVtsmMenu:
     d.out.put(" VTSM ");
+    if (!call) {
+      target.title_set = c[4];
+      target.title = c[3];
+      d.out.put("vts:");
+      d.out.put_decimal(c[4]);
+      d.out.put(", ttn:");
+      d.out.put_decimal(c[3]);
+      d.out.put(", ");
+    }
     put_menu(d);
     break;
   case SystemSpace::kVmgmPgcn:
-    d.out.put(' ');
-    put_vmgm_pgcn(d);
+    target.pgcn = static_cast<uint16_t>(operand16(c + 2));
+    d.out.put(" VMGM pgcn:");
+    d.out.put_decimal(target.pgcn);
     break;
   }
-  const unsigned resume_cell = d.c[4];
-  d.info.target.resume_cell = static_cast<uint8_t>(resume_cell);
-  if (resume_cell != 0) {
-    d.out.put(", rsm_cell=");
-    d.out.put_decimal(resume_cell);
+  if (call) {
+    target.resume_cell = c[4];
+    if (c[4] != 0) {
+      d.out.put(", rsm_cell=");
+      d.out.put_decimal(c[4]);
+    }
   }
 }
 
@@ -164,11 +141,8 @@ bool decode_jump(Decoding &d) {
     d.out.put(" pttn:");
     d.out.put_decimal(c[3]);
     break;
-  case 6:
-    put_jump_ss(d);
-    break;
-  default:
-    put_call_ss(d);
+  default: // 6 and 8
+    put_system_space(d);
     break;
   }
   return true;

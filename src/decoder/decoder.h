@@ -1,5 +1,4 @@
-// The navigation command decoder: one 8-byte DVD-Video command into one line of text and its
-// fields.
+// The navigation command decoder: one 8-byte DVD-Video command into its text and its fields.
 #pragma once
 
 #include "common/text_cursor.h"

@@ -12,6 +12,7 @@ inline constexpr uint64_t kVmgiMenuTableSector = 0xC8;  // VMGM_PGCI_UT
 // Title set (VTS_nn_0.IFO) header fields.
 inline constexpr uint64_t kVtsiTitlePgcTableSector = 0xCC; // VTS_PGCIT
 inline constexpr uint64_t kVtsiMenuTableSector = 0xD0;     // VTSM_PGCI_UT
+inline constexpr uint64_t kVtsiPttTableSector = 0xC8;      // VTS_PTT_SRPT
 
 // A control file shorter than this is not dumped; every header field above
 // lies inside it.
@@ -28,6 +29,9 @@ inline constexpr uint64_t kTitleEntrySize = 12;
 inline constexpr uint64_t kPgcFixedSize = 0xEC;
 inline constexpr uint64_t kPgcProgramCount = 2;
 inline constexpr uint64_t kPgcCellCount = 3;
+inline constexpr uint64_t kPgcNextPgcn = 0x9C; // next, previous and go-up chain numbers
+inline constexpr uint64_t kPgcPrevPgcn = 0x9E;
+inline constexpr uint64_t kPgcGoUpPgcn = 0xA0;
 inline constexpr uint64_t kPgcCommandTable = 0xE4;
 inline constexpr uint64_t kPgcCellTable = 0xE8;
 inline constexpr uint64_t kCellEntrySize = 24;

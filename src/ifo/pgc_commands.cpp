@@ -30,7 +30,7 @@ struct CommandTable {
 
 // The cell playback table, cut to the entries that lie inside the image, and
 // its cells grouped by the cell command they run: the cells of command n are
-// cells[first[n]] .. cells[first[n + 1] - 1], in table order.
+// cells_by_command[first[n]] .. cells_by_command[first[n + 1] - 1], in table order.
 struct CellTable {
   uint64_t start;
   unsigned cells;          // cells the chain claims

@@ -18,9 +18,7 @@ namespace {
 
 constexpr size_t kPackSize = kSectorSize;
 constexpr size_t kSystemHeaderStart = 14;
-constexpr size_t kButtonCount = 158;        // BTN_NS, PCI byte 0x71
-constexpr size_t kFirstButtonCommand = 197; // last 8 bytes of BTN_IT entry 0
-constexpr size_t kButtonEntrySize = 18;
+constexpr size_t kButtonCount = 158; // BTN_NS, PCI byte 0x71
 static_assert(kFirstButtonCommand + kButtonEntrySize * (kMaxButtonsInPack - 1) + kCommandSize <=
                   kPackSize &&
               kFirstButtonCommand + kButtonEntrySize * kMaxButtonsInPack + kCommandSize >

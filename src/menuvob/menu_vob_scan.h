@@ -22,6 +22,10 @@ extern int32_t button_record_count;
 // A NAV pack's button count is dropped whole when its last command would lie
 // past the end of the 2048-byte pack.
 inline constexpr unsigned kMaxButtonsInPack = 103;
+// Where a NAV pack holds the command of its first button (the last 8 bytes
+// of BTN_IT entry 0), and the step to the next button's.
+inline constexpr size_t kFirstButtonCommand = 197;
+inline constexpr size_t kButtonEntrySize = 18;
 
 int dump_menu_vobs(const char *path);
 

@@ -12,8 +12,7 @@ namespace navigation {
 
 namespace {
 
-constexpr uint64_t kVtsiPttTableSector = 0xC8; // VTS_PTT_SRPT
-constexpr uint64_t kPttEntrySize = 4;          // PGCN, PGN
+constexpr uint64_t kPttEntrySize = 4; // PGCN, PGN
 // A title holds at most 999 chapters; a table that claims more per title is
 // not followed past this when mapping chains to titles.
 constexpr unsigned kMaxChaptersPerTitle = 999;

@@ -37,7 +37,10 @@ inline constexpr unsigned kReasonSize = 96;
 // CommandInfo target kind is not kNone) either reaches `chain` or has a
 // reason why the disc's tables name none ("title 9 past the title table (4
 // titles)", "within the chain", ...). Simple links, LinkPGN and LinkCN
-// resolve to the chain that holds the command.
+// resolve to the chain that holds the command; LinkNextPGC, LinkPrevPGC and
+// LinkGroupPGC to the chains its header names. A resolved chain is one whose
+// search pointer lies inside its file; the chain itself may still lie
+// outside (a problem of its own).
 struct Resolution {
   bool resolved = false;
   ChainRef chain;

@@ -10,6 +10,7 @@
 #include "navigation/disc_files.h"
 #include "navigation/disc_index.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdarg>
 #include <cstdio>
@@ -25,14 +26,8 @@ constexpr unsigned kWhatSize = 48;
 constexpr unsigned kMessageSize = kNameSize + 64;
 // The text report names at most this many cells after a cell command.
 constexpr unsigned kMaxListedCells = 33;
-constexpr uint64_t kPgcNextPgcn = 0x9C;
-constexpr uint64_t kPgcPrevPgcn = 0x9E;
-constexpr uint64_t kPgcGoUpPgcn = 0xA0;
-// Where a NAV pack keeps the command of its first button, and the step to the next.
-constexpr uint64_t kFirstButtonCommand = 197;
-constexpr uint64_t kButtonEntrySize = 18;
 
-// How many of `count` 8-byte entries from `first` lie wholly inside the image.
+// How many of `count` entries of `size` bytes from `first` lie wholly inside the image.
 unsigned entries_inside(const IfoImage &image, uint64_t first, unsigned count, uint64_t size) {
   if (first > image.size)
     return 0;
@@ -87,7 +82,6 @@ private:
                     const CellUsage *usage);
   void menu_vob_pair(const char *ifo_leaf, const char *vob_leaf, Domain domain, unsigned title_set,
                      uint64_t sector_field, unsigned *scanned);
-  void button_groups(const MenuVob &vob, uint64_t pgci_ut);
   void set_menu_origin(const IfoImage &image, uint64_t pgci_ut, const ButtonGroup &group);
 
   const char *path_;

@@ -136,15 +136,6 @@ public:
     out[text.size() + 1] = '"';
     EndValue(true);
   }
-  // A literal: its length is known where it is written.
-  template <size_t N> void Name(const char (&text)[N]) {
-    Prefix(rapidjson::kStringType);
-    char *out = os_->Push(N + 1);
-    out[0] = '"';
-    std::memcpy(out + 1, text, N - 1);
-    out[N] = '"';
-    EndValue(true);
-  }
 };
 
 class JsonReport : public navigation::Visitor {
@@ -177,6 +168,7 @@ public:
       writer_.Uint64(problem.offset);
     }
     writer_.EndObject();
+    flush_when_full();
   }
 
   void begin_ifo_dump() override {
@@ -208,14 +200,12 @@ public:
     static constexpr const char *kKeys[] = {"title_table", "first_play", "menus", "titles",
                                             "menus"};
     key(kKeys[static_cast<unsigned>(section.section)]);
-    section_is_chain_ = section.section == Section::kFirstPlay;
-    section_open_ = section.present && !section_is_chain_;
-    if (!section.present)
-      writer_.Null();
-    else if (section_open_)
+    // First play is one chain, the rest are lists.
+    section_open_ = section.present && section.section != Section::kFirstPlay;
+    if (section_open_)
       writer_.StartArray();
-    else if (!section.inside)
-      writer_.Null(); // first play, out of range
+    else if (!section.present || !section.inside)
+      writer_.Null();
   }
   void end_section() override {
     if (section_open_)
@@ -231,6 +221,7 @@ public:
     uint_field("chapters", entry.chapters);
     uint_field("offset", entry.offset);
     writer_.EndObject();
+    flush_when_full();
   }
 
   void begin_language_unit(const navigation::LanguageUnit &unit) override {
@@ -252,6 +243,7 @@ public:
   void end_language_unit() override {
     writer_.EndArray();
     writer_.EndObject();
+    flush_when_full();
   }
 
   void begin_chain(const navigation::Chain &chain) override {
@@ -283,7 +275,10 @@ public:
     writer_.StartArray();
   }
   void end_command_list() override { writer_.EndArray(); }
-  void end_chain() override { writer_.EndObject(); }
+  void end_chain() override {
+    writer_.EndObject();
+    flush_when_full();
+  }
 
   void command(const navigation::Command &command) override;
 
@@ -327,9 +322,8 @@ public:
   void end_menu_vob_dump() override { writer_.EndArray(); }
 
 private:
-  template <size_t N> void key(const char (&name)[N]) { writer_.Name(name); }
   void key(std::string_view name) { writer_.Name(name); }
-  template <size_t N> void uint_field(const char (&name)[N], uint64_t value) {
+  void uint_field(std::string_view name, uint64_t value) {
     key(name);
     writer_.Uint64(value);
   }
@@ -368,6 +362,12 @@ private:
     console_write(buffer_.GetString(), buffer_.GetSize());
     buffer_.Clear();
   }
+  // Called after each command, chain, language unit, title and problem, so that the buffer stays
+  // small however many of them a disc holds.
+  void flush_when_full() {
+    if (buffer_.GetSize() >= kFlushSize)
+      flush();
+  }
 
   rapidjson::StringBuffer buffer_;
   JsonWriter writer_{buffer_};
@@ -375,7 +375,6 @@ private:
   bool problems_open_ = true;
   bool in_title_sets_ = false;
   bool video_manager_written_ = false;
-  bool section_is_chain_ = false;
   bool section_open_ = false;
 };
 
@@ -507,8 +506,7 @@ void JsonReport::command(const navigation::Command &command) {
     writer_.Bool(command.used_by_cut);
   }
   writer_.EndObject();
-  if (buffer_.GetSize() >= kFlushSize)
-    flush();
+  flush_when_full();
 }
 
 } // namespace
