@@ -278,3 +278,19 @@ TEST(JsonReport, TextComesOutAsValidUtf8) {
 }
 
 } // namespace
+
+namespace {
+
+// Title sets are read up to VTS_99_0.IFO.
+TEST(JsonReport, ReadsAllNinetyNineTitleSets) {
+  Disc disc;
+  std::string names = "VIDEO_TS.IFO";
+  for (int n = 1; n <= 99; ++n)
+    names += " VTS_" + std::string(n < 10 ? "0" : "") + std::to_string(n) + "_0.IFO";
+  disc.put_files(names);
+  const RunResult result = disc.run({"--json", "-I"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.output.find("\"VTS_99_0.IFO\""), std::string::npos);
+}
+
+} // namespace
