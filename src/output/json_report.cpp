@@ -13,6 +13,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -26,82 +27,35 @@ using navigation::Section;
 // The buffer is handed to the console whenever it holds this much.
 constexpr size_t kFlushSize = 1 << 16;
 
+// Names of the model's enumerations in the document, indexed by their values.
+constexpr std::array<const char *, 4> kDomainNames = {"first_play", "vmgm", "vtsm", "vts_title"};
+constexpr std::array<const char *, 15> kTargetKindNames = {
+    "",        "goto_line",   "break",        "exit",     "link",
+    "resume",  "link_pgcn",   "link_pttn",    "link_pgn", "link_cn",
+    "jump_tt", "jump_vts_tt", "jump_vts_ptt", "jump_ss",  "call_ss"};
+constexpr std::array<const char *, 4> kSpaceNames = {"first_play", "vmgm_menu", "vtsm_menu",
+                                                     "vmgm_pgcn"};
+// A menu VOB's button groups hold their commands under "buttons".
+constexpr std::array<const char *, 4> kListNames = {"pre", "post", "cell", "buttons"};
+static_assert(static_cast<size_t>(Domain::kVtsTitle) + 1 == kDomainNames.size());
+static_assert(static_cast<size_t>(TargetKind::kCallSS) + 1 == kTargetKindNames.size());
+static_assert(static_cast<size_t>(SystemSpace::kVmgmPgcn) + 1 == kSpaceNames.size());
+static_assert(static_cast<size_t>(CommandList::kButton) + 1 == kListNames.size());
+
 const char *domain_name(Domain domain) {
-  switch (domain) {
-  case Domain::kFirstPlay:
-    return "first_play";
-  case Domain::kVmgm:
-    return "vmgm";
-  case Domain::kVtsm:
-    return "vtsm";
-  case Domain::kVtsTitle:
-    return "vts_title";
-  }
-  return "";
+  return kDomainNames[static_cast<size_t>(domain)];
 }
 
 const char *target_kind_name(TargetKind kind) {
-  switch (kind) {
-  case TargetKind::kNone:
-    break;
-  case TargetKind::kGotoLine:
-    return "goto_line";
-  case TargetKind::kBreak:
-    return "break";
-  case TargetKind::kExit:
-    return "exit";
-  case TargetKind::kLinkSimple:
-    return "link";
-  case TargetKind::kResume:
-    return "resume";
-  case TargetKind::kLinkPGCN:
-    return "link_pgcn";
-  case TargetKind::kLinkPTTN:
-    return "link_pttn";
-  case TargetKind::kLinkPGN:
-    return "link_pgn";
-  case TargetKind::kLinkCN:
-    return "link_cn";
-  case TargetKind::kJumpTT:
-    return "jump_tt";
-  case TargetKind::kJumpVTS_TT:
-    return "jump_vts_tt";
-  case TargetKind::kJumpVTS_PTT:
-    return "jump_vts_ptt";
-  case TargetKind::kJumpSS:
-    return "jump_ss";
-  case TargetKind::kCallSS:
-    return "call_ss";
-  }
-  return "";
+  return kTargetKindNames[static_cast<size_t>(kind)];
 }
 
 const char *space_name(SystemSpace space) {
-  switch (space) {
-  case SystemSpace::kFirstPlay:
-    return "first_play";
-  case SystemSpace::kVmgmMenu:
-    return "vmgm_menu";
-  case SystemSpace::kVtsmMenu:
-    return "vtsm_menu";
-  case SystemSpace::kVmgmPgcn:
-    return "vmgm_pgcn";
-  }
-  return "";
+  return kSpaceNames[static_cast<size_t>(space)];
 }
 
 const char *list_name(CommandList list) {
-  switch (list) {
-  case CommandList::kPre:
-    return "pre";
-  case CommandList::kPost:
-    return "post";
-  case CommandList::kCell:
-    return "cell";
-  case CommandList::kButton:
-    break;
-  }
-  return "buttons";
+  return kListNames[static_cast<size_t>(list)];
 }
 
 // The menu existence flags of a language unit, named as the text report
