@@ -181,11 +181,11 @@ RunResult two_set_disc(const char *first_play, const Args &args,
                "2001 0000 0000 0001 2004 0000 0000 0004 2001 0000 0000 0010 0002 0000 0000 0000"),
       .category = 0x81};
   // Chain 3, chapter 2 of title 1: LinkPTTN 1. Menus "en": the entries of Root and Chapter;
-  // "de": LinkPGCN 1, LinkPTTN 1.
+  // one whose code begins with a control byte: LinkPGCN 1, LinkPTTN 1.
   const Vts vts2 = {
       .titles = std::vector<Pgc>{{.category = 0x82}, entry, {.pre = cmds("2005 0000 0000 0001")}},
       .menus = MenuTable{{{"en", 0, {Pgc{.cells = {{}}, .category = 0x83}, menu(0x87)}},
-                          {"de", 0, {menu(0x83, "2004 0000 0000 0001 2005 0000 0000 0001")}}}},
+                          {"\001e", 0, {menu(0x83, "2004 0000 0000 0001 2005 0000 0000 0001")}}}},
       .chapters = std::vector<std::vector<uint16_t>>{{2, 3}, {1}}};
   std::vector<Patch> vts2_patches = {{0x9B0, 2, 3}};
   vts2_patches.insert(vts2_patches.end(), on_vts2.begin(), on_vts2.end());
@@ -219,8 +219,8 @@ TEST(JsonResolution, TargetsOfATwoTitleSetDisc) {
       // LinkPGCN 1, JumpVTS_TT 1, Goto line:1, Exit, LinkPGN 1
       "2004 0000 0000 0001 3003 0000 0001 0000 0001 0000 0000 0001 3001 0000 0000 0000"
       "2006 0000 0000 0001"
-      // Conditions on register bytes 16 and 0x97, and on register byte 0x98.
-      "0031 0010 0097 0001 00C1 0098 0100 0002",
+      // Conditions on register bytes 16 and 0x97, and on register byte 0x98; a text with quotes.
+      "0031 0010 0097 0001 00C1 0098 0100 0002 7100 0002 656E 0000",
       {"--json"});
   expect_golden(pretty(run.output), "json_two_title_sets.json");
   EXPECT_EQ(run.status, 0) << run.output.substr(0, 300);

@@ -6,15 +6,11 @@
 #include "navigation/walk.h"
 #include "platform/console.h"
 
-// The escape scan of long strings 16 bytes at a time, where the machine has it.
-#if defined(__SSE2__) && !defined(RAPIDJSON_SSE2)
-#define RAPIDJSON_SSE2
-#endif
-#include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
 #include <array>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -24,8 +20,10 @@ using navigation::CommandList;
 using navigation::Domain;
 using navigation::Section;
 
-// The buffer is handed to the console whenever it holds this much.
-constexpr size_t kFlushSize = 1 << 16;
+// The block is handed to the console once it holds this much (the console
+// writes a piece that size as it is, without copying it).
+constexpr size_t kFlushSize = 1 << 18;
+constexpr size_t kBlockSize = 2 * kFlushSize;
 
 // Names of the model's enumerations in the document, indexed by their values.
 constexpr std::array<const char *, 4> kDomainNames = {"first_play", "vmgm", "vtsm", "vts_title"};
@@ -77,19 +75,102 @@ void existence_names(Domain domain, uint8_t flags, const char *names[], unsigned
       names[(*count)++] = menu.name;
 }
 
-// RapidJSON's Writer with one more kind of string: the program's own names
-// (keys, operation words, hex digits), which need no escaping and are copied
-// as they are. A report of a big disc writes tens of millions of them.
-class JsonWriter : public rapidjson::Writer<rapidjson::StringBuffer> {
+// The writer's output: one block, handed to the console whenever a token
+// would not fit and after each command, chain or problem once it is past
+// kFlushSize. The longest token, an escaped message, is a few kilobytes.
+// Bytes are stored as char8_t, which unlike char cannot alias the write
+// position, so the compiler keeps that in a register through the writer's
+// byte loops.
+class JsonBlock {
+public:
+  using Ch = char;
+
+  void Put(char c) {
+    if (next_ == end())
+      flush();
+    *next_++ = static_cast<char8_t>(c);
+  }
+  void PutUnsafe(char c) { *next_++ = static_cast<char8_t>(c); }
+  // Makes room for `count` more bytes, at most the block's size.
+  void reserve(size_t count) {
+    if (static_cast<size_t>(end() - next_) < count)
+      flush();
+  }
+  // Room for `count` bytes, written by the caller.
+  char8_t *take(size_t count) {
+    reserve(count);
+    char8_t *at = next_;
+    next_ += count;
+    return at;
+  }
+  // Gives back what take() handed out beyond `at`.
+  void give_back(char *at) { next_ = reinterpret_cast<char8_t *>(at); }
+  void Flush() {}
+
+  size_t size() const { return static_cast<size_t>(next_ - block_.get()); }
+  void flush() {
+    console_write(reinterpret_cast<const char *>(block_.get()), size());
+    next_ = block_.get();
+  }
+
+private:
+  char8_t *end() { return block_.get() + kBlockSize; }
+
+  std::unique_ptr<char8_t[]> block_ = std::make_unique_for_overwrite<char8_t[]>(kBlockSize);
+  char8_t *next_ = block_.get();
+};
+
+// RapidJSON's reserved writes, found by argument-dependent lookup.
+void PutReserve(JsonBlock &block, size_t count) {
+  block.reserve(count);
+}
+void PutUnsafe(JsonBlock &block, char c) {
+  block.PutUnsafe(c);
+}
+
+// RapidJSON's Writer with shorter paths for what a report of a big disc
+// writes tens of millions of times: the program's own names (keys, operation
+// words, hex digits), which need no escaping and are copied as they are; a
+// key with its number; and strings that hold nothing to escape.
+class JsonWriter : public rapidjson::Writer<JsonBlock> {
 public:
   using Writer::Writer;
+
   void Name(std::string_view text) {
     Prefix(rapidjson::kStringType);
-    char *out = os_->Push(text.size() + 2);
+    char8_t *out = os_->take(text.size() + 2);
     out[0] = '"';
     std::memcpy(out + 1, text.data(), text.size());
     out[text.size() + 1] = '"';
     EndValue(true);
+  }
+
+  // The key `name` and its value: `"name":value`.
+  void Field(std::string_view name, uint64_t value) {
+    Prefix(rapidjson::kStringType);
+    char8_t *out = os_->take(name.size() + 3 + 20);
+    out[0] = '"';
+    std::memcpy(out + 1, name.data(), name.size());
+    out[name.size() + 1] = '"';
+    out[name.size() + 2] = ':';
+    auto *digits = reinterpret_cast<char *>(out + name.size() + 3);
+    os_->give_back(rapidjson::internal::u64toa(value, digits));
+    // The value's place in the object, which Prefix would have counted.
+    ++level_stack_.template Top<Level>()->valueCount;
+  }
+
+  // A string that may need escaping. Most do not: the decoded text of a
+  // command has a quote or a backslash only now and then.
+  void Text(std::string_view text) {
+    unsigned escaped = 0; // no early exit: the loop runs 16 bytes at a time
+    for (const char c : text) {
+      const auto byte = static_cast<unsigned char>(c);
+      escaped |= unsigned{byte < 0x20} | unsigned{byte == '"'} | unsigned{byte == '\\'};
+    }
+    if (escaped == 0)
+      Name(text);
+    else
+      String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
   }
 };
 
@@ -278,15 +359,12 @@ public:
 
 private:
   void key(std::string_view name) { writer_.Name(name); }
-  void uint_field(std::string_view name, uint64_t value) {
-    key(name);
-    writer_.Uint64(value);
-  }
+  void uint_field(std::string_view name, uint64_t value) { writer_.Field(name, value); }
   void name(std::string_view text) { writer_.Name(text); }
   void string(std::string_view bytes) {
     scratch_.clear();
     append_valid_utf8(bytes, scratch_);
-    writer_.String(scratch_.data(), static_cast<rapidjson::SizeType>(scratch_.size()));
+    writer_.Text(scratch_);
   }
   void close_problems() {
     if (!problems_open_)
@@ -313,18 +391,15 @@ private:
   }
   void operand(const Operand &operand);
   void target(const Target &target, const navigation::Resolution &resolution);
-  void flush() {
-    console_write(buffer_.GetString(), buffer_.GetSize());
-    buffer_.Clear();
-  }
+  void flush() { buffer_.flush(); }
   // Called after each command, chain, language unit, title and problem, so that the buffer stays
   // small however many of them a disc holds.
   void flush_when_full() {
-    if (buffer_.GetSize() >= kFlushSize)
+    if (buffer_.size() >= kFlushSize)
       flush();
   }
 
-  rapidjson::StringBuffer buffer_;
+  JsonBlock buffer_;
   JsonWriter writer_{buffer_};
   std::string scratch_;
   bool problems_open_ = true;
@@ -335,19 +410,14 @@ private:
 
 void JsonReport::operand(const Operand &operand) {
   writer_.StartObject();
-  if (operand.kind == OperandKind::kImmediate) {
-    key("immediate");
-  } else if (operand.value < 16) {
-    key("gprm");
-  } else if ((operand.value & 0x80) != 0 && (operand.value & 0x7F) < 24) {
-    key("sprm");
-    writer_.Uint(operand.value & 0x7Fu);
-    writer_.EndObject();
-    return;
-  } else {
-    key("register_byte");
-  }
-  writer_.Uint(operand.value);
+  if (operand.kind == OperandKind::kImmediate)
+    uint_field("immediate", operand.value);
+  else if (operand.value < 16)
+    uint_field("gprm", operand.value);
+  else if ((operand.value & 0x80) != 0 && (operand.value & 0x7F) < 24)
+    uint_field("sprm", operand.value & 0x7Fu);
+  else
+    uint_field("register_byte", operand.value);
   writer_.EndObject();
 }
 
@@ -433,7 +503,7 @@ void JsonReport::command(const navigation::Command &command) {
   key("bytes");
   name(std::string_view(hex, 16));
   key("text");
-  writer_.String(command.text.data(), static_cast<rapidjson::SizeType>(command.text.size()));
+  writer_.Text(command.text);
   key("questionable");
   writer_.Bool(info.questionable);
   key("operation");
