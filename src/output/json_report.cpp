@@ -146,31 +146,60 @@ public:
   }
 
   // The key `name` and its value: `"name":value`.
-  void Field(std::string_view name, uint64_t value) {
+  void NumberField(std::string_view name, uint64_t value) {
+    auto *digits = reinterpret_cast<char *>(open_field(name, 20));
+    os_->give_back(rapidjson::internal::u64toa(value, digits));
+  }
+
+  // The key `name` and the name `value`: `"name":"value"`.
+  void NameField(std::string_view name, std::string_view value) {
+    char8_t *out = open_field(name, value.size() + 2);
+    out[0] = '"';
+    std::memcpy(out + 1, value.data(), value.size());
+    out[value.size() + 1] = '"';
+  }
+
+  void BoolField(std::string_view name, bool value) {
+    const std::string_view word = value ? "true" : "false";
+    std::memcpy(open_field(name, word.size()), word.data(), word.size());
+  }
+
+  // A string that may need escaping. Most need none: the decoded text of a
+  // command has a quote only now and then.
+  void Text(std::string_view text) {
+    if (plain(text))
+      Name(text);
+    else
+      String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+  }
+  void TextField(std::string_view name, std::string_view text) {
+    if (plain(text))
+      return NameField(name, text);
+    Name(name);
+    String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+  }
+
+private:
+  // Writes `"name":` and counts the value that follows it, as Prefix would
+  // have; returns room for `value_size` bytes of it.
+  char8_t *open_field(std::string_view name, size_t value_size) {
     Prefix(rapidjson::kStringType);
-    char8_t *out = os_->take(name.size() + 3 + 20);
+    ++level_stack_.template Top<Level>()->valueCount;
+    char8_t *out = os_->take(name.size() + 3 + value_size);
     out[0] = '"';
     std::memcpy(out + 1, name.data(), name.size());
     out[name.size() + 1] = '"';
     out[name.size() + 2] = ':';
-    auto *digits = reinterpret_cast<char *>(out + name.size() + 3);
-    os_->give_back(rapidjson::internal::u64toa(value, digits));
-    // The value's place in the object, which Prefix would have counted.
-    ++level_stack_.template Top<Level>()->valueCount;
+    return out + name.size() + 3;
   }
 
-  // A string that may need escaping. Most do not: the decoded text of a
-  // command has a quote or a backslash only now and then.
-  void Text(std::string_view text) {
+  static bool plain(std::string_view text) {
     unsigned escaped = 0; // no early exit: the loop runs 16 bytes at a time
     for (const char c : text) {
       const auto byte = static_cast<unsigned char>(c);
       escaped |= unsigned{byte < 0x20} | unsigned{byte == '"'} | unsigned{byte == '\\'};
     }
-    if (escaped == 0)
-      Name(text);
-    else
-      String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+    return escaped == 0;
   }
 };
 
@@ -295,16 +324,14 @@ public:
         uint_field("title", chain.entry_id);
       } else {
         uint_field("menu_type", chain.entry_id);
-        key("menu");
-        name(menu_names[chain.entry_id]);
+        name_field("menu", menu_names[chain.entry_id]);
       }
       writer_.EndObject();
     }
     uint_field("next_pgcn", chain.next_pgcn);
     uint_field("prev_pgcn", chain.prev_pgcn);
     uint_field("goup_pgcn", chain.goup_pgcn);
-    key("command_table");
-    writer_.Bool(chain.command_table);
+    bool_field("command_table", chain.command_table);
   }
   void begin_command_list(CommandList list) override {
     key(list_name(list));
@@ -327,8 +354,7 @@ public:
     writer_.StartObject();
     key("file");
     writer_.String(vob.name);
-    key("domain");
-    name(domain_name(vob.domain));
+    name_field("domain", domain_name(vob.domain));
     if (vob.title_set != 0)
       uint_field("title_set", vob.title_set);
     key("groups");
@@ -359,8 +385,10 @@ public:
 
 private:
   void key(std::string_view name) { writer_.Name(name); }
-  void uint_field(std::string_view name, uint64_t value) { writer_.Field(name, value); }
+  void uint_field(std::string_view name, uint64_t value) { writer_.NumberField(name, value); }
+  void bool_field(std::string_view name, bool value) { writer_.BoolField(name, value); }
   void name(std::string_view text) { writer_.Name(text); }
+  void name_field(std::string_view name, std::string_view value) { writer_.NameField(name, value); }
   void string(std::string_view bytes) {
     scratch_.clear();
     append_valid_utf8(bytes, scratch_);
@@ -380,8 +408,7 @@ private:
     in_title_sets_ = true;
   }
   void chain_ref(const ChainRef &ref) {
-    key("domain");
-    name(domain_name(ref.domain));
+    name_field("domain", domain_name(ref.domain));
     if (ref.domain == Domain::kVtsm || ref.domain == Domain::kVtsTitle)
       uint_field("title_set", ref.title_set);
     if (ref.domain == Domain::kVmgm || ref.domain == Domain::kVtsm)
@@ -424,8 +451,7 @@ void JsonReport::operand(const Operand &operand) {
 void JsonReport::target(const Target &target, const navigation::Resolution &resolution) {
   key("target");
   writer_.StartObject();
-  key("kind");
-  name(target_kind_name(target.kind));
+  name_field("kind", target_kind_name(target.kind));
   switch (target.kind) {
   case TargetKind::kNone:
   case TargetKind::kBreak:
@@ -436,8 +462,7 @@ void JsonReport::target(const Target &target, const navigation::Resolution &reso
     uint_field("line", target.line);
     break;
   case TargetKind::kLinkSimple:
-    key("link");
-    name(link_names[target.link_code & 31]);
+    name_field("link", link_names[target.link_code & 31]);
     break;
   case TargetKind::kLinkPGCN:
     uint_field("pgcn", target.pgcn);
@@ -461,8 +486,7 @@ void JsonReport::target(const Target &target, const navigation::Resolution &reso
     break;
   case TargetKind::kJumpSS:
   case TargetKind::kCallSS:
-    key("space");
-    name(space_name(target.space));
+    name_field("space", space_name(target.space));
     if (target.space == SystemSpace::kVmgmMenu || target.space == SystemSpace::kVtsmMenu)
       uint_field("menu", target.menu);
     if (target.kind == TargetKind::kJumpSS && target.space == SystemSpace::kVtsmMenu) {
@@ -500,21 +524,16 @@ void JsonReport::command(const navigation::Command &command) {
   writer_.StartObject();
   uint_field("number", command.number);
   uint_field("offset", command.offset);
-  key("bytes");
-  name(std::string_view(hex, 16));
-  key("text");
-  writer_.Text(command.text);
-  key("questionable");
-  writer_.Bool(info.questionable);
-  key("operation");
-  name(info.operation);
+  name_field("bytes", std::string_view(hex, 16));
+  writer_.TextField("text", command.text);
+  bool_field("questionable", info.questionable);
+  name_field("operation", info.operation);
   if (info.condition.present) {
     key("condition");
     writer_.StartObject();
     key("left");
     operand(info.condition.left);
-    key("compare");
-    name(compare_op_names[info.condition.compare_op & 7]);
+    name_field("compare", compare_op_names[info.condition.compare_op & 7]);
     key("right");
     operand(info.condition.right);
     writer_.EndObject();
@@ -527,8 +546,7 @@ void JsonReport::command(const navigation::Command &command) {
     for (unsigned i = 0; i < command.used_by_count; ++i)
       writer_.Uint(command.used_by[i]);
     writer_.EndArray();
-    key("used_by_cells_cut");
-    writer_.Bool(command.used_by_cut);
+    bool_field("used_by_cells_cut", command.used_by_cut);
   }
   writer_.EndObject();
   flush_when_full();
