@@ -3,67 +3,110 @@
 # Measures the --json report on the generated 99-title-set disc (make_big_disc_bench): peak
 # resident memory of `navlist --json` (the document is written while the disc is read, so it must
 # stay under 32 MiB) and the time of `navlist --json -I` against `navlist -I` (aim: at most 1.5
-# times as long), both writing to /dev/null, interleaved run by run.
+# times as long), all writing to /dev/null, interleaved run by run; medians of wall and CPU time
+# (user + system, from the child's rusage), and peak RSS as /usr/bin/time sees it (a child of
+# Python would start from the size of the Python process).
 #
-# Usage: bench/json_bench.sh [runs]   (default 5; best wall and CPU times, highest peak RSS)
+# With a git ref, `navlist --json -I` of that ref is built in a temporary worktree and measured in
+# the same rounds, and its document is checked to be the same bytes.
+#
+# Usage: bench/json_bench.sh [rounds] [before-ref]   (default 7 rounds)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-json-bench
-runs=${1:-5}
+rounds=${1:-7}
+before_ref=${2:-}
 
 if [[ ! -x /usr/bin/time ]]; then
   apt-get update
-  apt-get install -y time
+  apt-get install -y --no-install-recommends time
 fi
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DNAVLIST_BENCH=ON -DBUILD_TESTING=OFF \
-  >/dev/null
-cmake --build "$build" -j2 --target navlist make_big_disc_bench >/dev/null
-navlist=$build/navlist
+work=$(mktemp -d /tmp/navlist-json-XXXXXX)
+before_tree=$work/before-src
+cleanup() {
+  git -C "$root" worktree remove --force "$before_tree" >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-"$build/bench/make_big_disc_bench" "$work/VIDEO_TS" >/dev/null
-cd "$work"
-
-# "<wall s> <CPU s> <peak RSS KiB>" of one run. Status 1 (a problem reported) is a valid run.
-measure_once() {
-  /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null || true
-  awk -F': ' '
-    /Elapsed \(wall clock\)/ {
-      n = split($2, t, ":"); wall = 0
-      for (i = 1; i <= n; ++i) wall = wall * 60 + t[i]
-    }
-    /User time \(seconds\)|System time \(seconds\)/ { cpu += $2 }
-    /Maximum resident set size/ { rss = $2 }
-    END { printf "%.3f %.2f %d\n", wall, cpu, rss }' "$work/time.txt"
+build() { # <source> <build folder> <targets...>
+  local source=$1 folder=$2
+  shift 2
+  cmake -S "$source" -B "$folder" -DCMAKE_BUILD_TYPE=Release -DNAVLIST_BENCH=ON \
+    -DBUILD_TESTING=OFF >/dev/null
+  cmake --build "$folder" -j2 --target "$@" >/dev/null
 }
 
-min() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
+build "$root" "$build" navlist make_big_disc_bench
+before=
+if [[ -n $before_ref ]]; then
+  git -C "$root" worktree add --detach "$before_tree" "$before_ref" >/dev/null 2>&1
+  build "$before_tree" "$work/before" navlist
+  before=$work/before/navlist
+fi
+"$build/bench/make_big_disc_bench" "$work/VIDEO_TS" >/dev/null
 
-declare -A wall cpu peak
-labels=("-I" "--json -I" "--json")
-for ((i = 0; i < runs; ++i)); do
-  for label in "${labels[@]}"; do
-    read -r w c r < <(measure_once "$navlist" $label VIDEO_TS)
-    wall[$label]=$(min "$w" "${wall[$label]:-}")
-    cpu[$label]=$(min "$c" "${cpu[$label]:-}")
-    ((r > ${peak[$label]:-0})) && peak[$label]=$r
-  done
-done
+against=
+[[ -n $before_ref ]] && against=" against $(git -C "$root" rev-parse --short "$before_ref")"
+echo "navlist --json benchmark: the working tree of $(git -C "$root" rev-parse --short HEAD)$against, $rounds rounds"
+echo "machine: $(nproc) cores; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-commands=$("$navlist" -I VIDEO_TS | grep -c '^    [0-9]' || true)
-json_bytes=$("$navlist" --json -I VIDEO_TS | wc -c)
-text_bytes=$("$navlist" -I VIDEO_TS | wc -c)
-echo "navlist --json benchmark, $runs runs each, Release build in $build"
-echo "generated disc: 99 title sets, $commands commands; -I report $text_bytes bytes, --json -I $json_bytes bytes"
-for label in "${labels[@]}"; do
-  printf '  navlist %-10s wall %7.3f s   CPU %6.2f s   peak RSS %7d KiB\n' "$label" \
-    "${wall[$label]}" "${cpu[$label]}" "${peak[$label]}"
-done
-awk -v jw="${wall[--json -I]}" -v tw="${wall[-I]}" -v jc="${cpu[--json -I]}" -v tc="${cpu[-I]}" \
-  -v rss="${peak[--json]}" 'BEGIN {
-    printf "  --json -I / -I: wall %.2fx, CPU %.2fx (aim: at most 1.5x)\n", jw / tw, jc / tc
-    printf "  --json peak RSS: %.1f MiB (limit: 32 MiB) %s\n", rss / 1024, rss < 32768 ? "ok" : "OVER"
-  }'
+python3 - "$work" "$build/navlist" "$before" "$rounds" <<'EOF'
+import hashlib, os, statistics, subprocess, sys, time
+
+work, navlist, before, rounds = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
+
+def run(argv):
+    """One run to /dev/null: (wall s, CPU s). Status 1 (a problem) is a valid run."""
+    start = time.perf_counter()
+    child = subprocess.Popen(argv, cwd=work, stdout=subprocess.DEVNULL)
+    _, _, usage = os.wait4(child.pid, 0)
+    return time.perf_counter() - start, usage.ru_utime + usage.ru_stime
+
+def peak_rss(argv):
+    """Peak resident memory in KiB of one run under /usr/bin/time."""
+    report = subprocess.run(["/usr/bin/time", "-f", "%M"] + argv, cwd=work,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    return int(report.stderr.strip().splitlines()[-1])
+
+def output(argv):
+    data = subprocess.run(argv, cwd=work, stdout=subprocess.PIPE).stdout
+    return len(data), hashlib.sha256(data).hexdigest()
+
+commands = {
+    "-I": [navlist, "-I", "VIDEO_TS"],
+    "--json -I": [navlist, "--json", "-I", "VIDEO_TS"],
+    "--json": [navlist, "--json", "VIDEO_TS"],
+}
+if before:
+    commands["--json -I, before"] = [before, "--json", "-I", "VIDEO_TS"]
+names = list(commands)
+results = {n: [] for n in names}
+for r in range(rounds):
+    shift = r % len(names)
+    for n in names[shift:] + names[:shift]:
+        results[n].append(run(commands[n]))
+
+text_bytes, _ = output(commands["-I"])
+json_bytes, json_hash = output(commands["--json -I"])
+print(f"generated disc: -I report {text_bytes:,} bytes, --json -I document {json_bytes:,} bytes")
+median = {n: (statistics.median(w for w, _ in results[n]),
+              statistics.median(c for _, c in results[n]),
+              max(peak_rss(commands[n]) for _ in range(2))) for n in names}
+for n in names:
+    wall, cpu, rss = median[n]
+    print(f"  navlist {n:<18} wall {wall * 1000:8.1f} ms   CPU {cpu * 1000:8.1f} ms"
+          f"   peak RSS {rss / 1024:5.1f} MiB")
+ratio_wall = median["--json -I"][0] / median["-I"][0]
+ratio_cpu = median["--json -I"][1] / median["-I"][1]
+print(f"  --json -I / -I: wall {ratio_wall:.2f}x, CPU {ratio_cpu:.2f}x (aim: at most 1.5x)")
+rss = median["--json"][2] / 1024
+print(f"  --json peak RSS: {rss:.1f} MiB (limit: 32 MiB) {'ok' if rss < 32 else 'OVER'}")
+if before:
+    b = median["--json -I, before"]
+    print(f"  --json -I before / after: wall {b[0] / median['--json -I'][0]:.2f}x,"
+          f" CPU {b[1] / median['--json -I'][1]:.2f}x;"
+          f" same document: {output(commands['--json -I, before'])[1] == json_hash}")
+EOF
