@@ -269,6 +269,8 @@ TEST(JsonReport, TextComesOutAsValidUtf8) {
       {"\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80",
        "\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80"},
       {"\xC2\xC0", bad + bad},
+      // After F1 to F3 the second byte lies in 80 to BF.
+      {"\xF1\x7F\x80\x80\xF1\xC0\x80\x80", bad + "\x7F" + bad + bad + bad + bad + bad + bad},
   };
   for (const auto &row : rows) {
     std::string out = "<";
