@@ -30,24 +30,10 @@ if ((${#missing[@]})); then
   apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-work=$(mktemp -d /tmp/navlist-speed-XXXXXX)
-before_tree=$work/before-src
-cleanup() {
-  git -C "$root" worktree remove --force "$before_tree" >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=bench/before_after.sh
+. "$root/bench/before_after.sh"
 
-build() { # <source> <build folder> <targets...>
-  local source=$1 folder=$2
-  shift 2
-  cmake -S "$source" -B "$folder" -DCMAKE_BUILD_TYPE=Release -DNAVLIST_BENCH=ON \
-    -DBUILD_TESTING=OFF >/dev/null
-  cmake --build "$folder" -j2 --target "$@" >/dev/null
-}
-
-git -C "$root" worktree add --detach "$before_tree" "$before_ref" >/dev/null 2>&1
-build "$before_tree" "$work/before" navlist
+build_before "$before_ref"
 build "$root" "$root/build-speed-bench" navlist make_big_disc_bench
 before=$work/before/navlist
 after=$root/build-speed-bench/navlist
