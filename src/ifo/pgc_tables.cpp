@@ -104,17 +104,11 @@ void format_vts_menu_existence(unsigned flags, char *out) {
     return;
   }
   std::strcpy(out, ", Menu Existence=");
-  constexpr struct {
-    unsigned bit;
-    const char *name;
-  } kMenus[] = {{0x80, "Root,"},
-                {0x40, "Subpicture,"},
-                {0x20, "Audio,"},
-                {0x10, "Angle,"},
-                {0x08, "Chapter,"}};
-  for (const auto &menu : kMenus)
-    if (flags & menu.bit)
+  for (const MenuExistenceFlag &menu : kVtsMenuExistence)
+    if (flags & menu.bit) {
       std::strcat(out, menu.name);
+      std::strcat(out, ",");
+    }
   out[std::strlen(out) - 1] = '\0'; // the last comma
 }
 

@@ -14,3 +14,12 @@ void format_vmg_menu_existence(unsigned flags, char *out);
 void format_vts_menu_existence(unsigned flags, char *out);
 void format_menu_entry(unsigned category, char *out);
 void format_title_entry(unsigned category, char *out);
+
+// The menus that a title set's language unit says it has, by their bits in
+// its menu existence flags, in the order the report names them.
+struct MenuExistenceFlag {
+  unsigned bit;
+  const char *name;
+};
+inline constexpr MenuExistenceFlag kVtsMenuExistence[] = {
+    {0x80, "Root"}, {0x40, "Subpicture"}, {0x20, "Audio"}, {0x10, "Angle"}, {0x08, "Chapter"}};

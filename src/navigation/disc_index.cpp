@@ -305,10 +305,8 @@ void IndexBuilder::problem(const Problem &problem) {
 
 void IndexBuilder::begin_control_file(const ControlFile &file) {
   title_set_ = file.title_set;
-  if (title_set_ == 0) {
-    index_.video_manager_read = true;
+  if (title_set_ == 0)
     return;
-  }
   TitleSetIndex &set = index_.title_sets[title_set_];
   set.read = true;
   set.first_chapters.clear();

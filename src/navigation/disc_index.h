@@ -4,6 +4,7 @@
 
 #include "common/bytes.h"
 #include "decoder/command_info.h"
+#include "ifo/ifo_dump.h"
 #include "navigation/model.h"
 
 #include <array>
@@ -69,14 +70,13 @@ struct TitleTableRow {
 };
 
 struct DiscIndex {
-  bool video_manager_read = false;
   bool first_play = false;  // the first-play chain lies inside the file
   bool title_table = false; // its start sector is not 0
   bool title_table_in_file = false;
   uint16_t titles_stated = 0;        // as the table states
   std::vector<TitleTableRow> titles; // the rows inside the file
   DomainIndex vmgm;
-  std::array<TitleSetIndex, 100> title_sets; // [1..99]
+  std::array<TitleSetIndex, kMaxTitleSets + 1> title_sets; // [1..99]
 };
 
 // Receives the first walk's events and fills `index`; hands each problem on

@@ -12,7 +12,6 @@
 #include "common/bytes.h"
 #include "decoder/command_info.h"
 
-#include <compare>
 #include <cstdint>
 #include <string_view>
 
@@ -29,7 +28,6 @@ struct ChainRef {
   uint8_t title_set = 0;
   uint16_t language_unit = 0;
   uint16_t pgcn = 0;
-  friend auto operator<=>(const ChainRef &, const ChainRef &) = default;
 };
 
 inline constexpr unsigned kReasonSize = 96;
@@ -61,7 +59,6 @@ enum class Section : uint8_t { kTitleTable, kFirstPlay, kVmgmMenus, kVtsTitles, 
 
 struct SectionInfo {
   Section section;
-  unsigned title_set; // 0 in the video manager
   // False when the file says the table is not there (the text report prints
   // "----"); then no event comes until end_section.
   bool present;
@@ -108,7 +105,6 @@ struct Chain {
   uint8_t category;
   bool entry;
   uint8_t entry_id;
-  uint8_t language[2]; // the language unit's code in the menu domains, else 0
   uint16_t next_pgcn, prev_pgcn, goup_pgcn;
   // False when the chain stores 0 as its command table start: no commands.
   bool command_table;
@@ -147,7 +143,6 @@ struct MenuVob {
 struct ButtonGroup {
   uint32_t pack;   // number of the NAV pack in its VOB file, from 0
   uint32_t repeat; // packs in the run, 1 when none was folded
-  unsigned buttons;
   // The menu cell that starts at this pack, when one does ("Used by" in the
   // text report): its chain and its cell number (from 1).
   bool used_by_known;

@@ -74,9 +74,8 @@ private:
   void menu_table(uint64_t sector_field, Domain domain);
   void title_chains();
   SectionInfo table_section(Section section, bool present, uint64_t table, uint64_t entry_size);
-  void chain_list(uint64_t table, unsigned count, unsigned listed, ChainRef ref,
-                  const uint8_t *language);
-  void chain(uint64_t pgc, ChainRef ref, uint8_t category, const uint8_t *language);
+  void chain_list(uint64_t table, unsigned count, unsigned listed, ChainRef ref);
+  void chain(uint64_t pgc, ChainRef ref, uint8_t category);
   unsigned command_list(CommandList list, uint64_t first, unsigned count, const char *name,
                         const CellUsage *usage);
   void emit_command(CommandList list, unsigned number, uint64_t offset, const uint8_t *bytes,
@@ -186,7 +185,7 @@ void Walker::walk_control_files() {
 // A table that opens with its entry count: whether it and its entries lie inside the file.
 SectionInfo Walker::table_section(Section section, bool present, uint64_t table,
                                   uint64_t entry_size) {
-  SectionInfo info{section, origin_.title_set, present, false, 0, 0};
+  SectionInfo info{section, present, false, 0, 0};
   info.inside = present && image_holds(image_, table, kTableHeaderSize);
   if (info.inside) {
     info.entries = get_be16(image_.bytes + table);
@@ -218,11 +217,11 @@ void Walker::title_table() {
 void Walker::first_play() {
   const uint32_t pgc = get_be32(image_.bytes + kVmgiFirstPlayPgc);
   const bool inside = pgc != 0 && pgc_fits(image_, pgc);
-  visitor_.begin_section(SectionInfo{Section::kFirstPlay, 0, pgc != 0, inside, inside, inside});
+  visitor_.begin_section(SectionInfo{Section::kFirstPlay, pgc != 0, inside, inside, inside});
   if (pgc != 0 && !inside)
     out_of_range(pgc, "first play PGC");
   if (inside)
-    chain(pgc, ChainRef{Domain::kFirstPlay, 0, 0, 0}, 0, nullptr);
+    chain(pgc, ChainRef{Domain::kFirstPlay, 0, 0, 0}, 0);
   visitor_.end_section();
 }
 
@@ -253,7 +252,7 @@ void Walker::menu_table(uint64_t sector_field, Domain domain) {
       out_of_range(unit_table, "language unit %02u", i + 1);
     else
       chain_list(unit_table, unit.chains, unit.listed,
-                 ChainRef{domain, title_set, static_cast<uint16_t>(i + 1), 0}, p);
+                 ChainRef{domain, title_set, static_cast<uint16_t>(i + 1), 0});
     visitor_.end_language_unit();
   }
   if (info.listed < info.entries)
@@ -272,14 +271,13 @@ void Walker::title_chains() {
     out_of_range(table, "title PGC table");
   if (info.inside)
     chain_list(table, info.entries, info.listed,
-               ChainRef{Domain::kVtsTitle, static_cast<uint8_t>(origin_.title_set), 0, 0}, nullptr);
+               ChainRef{Domain::kVtsTitle, static_cast<uint8_t>(origin_.title_set), 0, 0});
   visitor_.end_section();
 }
 
 // A table of chain search pointers (a language unit or a VTS_PGCIT) whose
 // header lies inside the file: `listed` of its `count` pointers do too.
-void Walker::chain_list(uint64_t table, unsigned count, unsigned listed, ChainRef ref,
-                        const uint8_t *language) {
+void Walker::chain_list(uint64_t table, unsigned count, unsigned listed, ChainRef ref) {
   for (unsigned k = 0; k < listed; ++k) {
     const uint64_t pointer = table + kTableHeaderSize + kSearchPointerSize * k;
     const uint64_t pgc = table + search_pointer_start(image_, pointer);
@@ -288,14 +286,14 @@ void Walker::chain_list(uint64_t table, unsigned count, unsigned listed, ChainRe
       continue;
     }
     ref.pgcn = static_cast<uint16_t>(k + 1);
-    chain(pgc, ref, image_.bytes[pointer], language);
+    chain(pgc, ref, image_.bytes[pointer]);
   }
   // Every later pointer lies further out: the list ends here.
   if (listed < count)
     out_of_range(table + kTableHeaderSize + kSearchPointerSize * listed, "PGC %03u", listed + 1);
 }
 
-void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category, const uint8_t *language) {
+void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category) {
   const uint8_t *p = image_.bytes + pgc;
   Chain header{};
   header.ref = ref;
@@ -306,10 +304,6 @@ void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category, const uint8_t *
   header.entry = (category & 0x80) != 0;
   header.entry_id =
       static_cast<uint8_t>(ref.domain == Domain::kVtsTitle ? category & 0x7F : category & 0x0F);
-  if (language != nullptr) {
-    header.language[0] = language[0];
-    header.language[1] = language[1];
-  }
   header.next_pgcn = get_be16(p + kPgcNextPgcn);
   header.prev_pgcn = get_be16(p + kPgcPrevPgcn);
   header.goup_pgcn = get_be16(p + kPgcGoUpPgcn);
@@ -333,15 +327,12 @@ void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category, const uint8_t *
   origin_.prev_pgcn = header.prev_pgcn;
   origin_.goup_pgcn = header.goup_pgcn;
 
-  if (!header.command_table) {
+  if (!table_inside) {
+    // Three empty lists, each marked when the table lies outside the file.
     for (CommandList list : {CommandList::kPre, CommandList::kPost, CommandList::kCell}) {
       visitor_.begin_command_list(list);
-      visitor_.end_command_list();
-    }
-  } else if (!table_inside) {
-    for (CommandList list : {CommandList::kPre, CommandList::kPost, CommandList::kCell}) {
-      visitor_.begin_command_list(list);
-      out_of_range(table, "command table");
+      if (header.command_table)
+        out_of_range(table, "command table");
       visitor_.end_command_list();
     }
   } else {
@@ -471,7 +462,6 @@ void Walker::menu_vob_pair(const char *ifo_leaf, const char *vob_leaf, Domain do
     ButtonGroup group{};
     group.pack = pack;
     group.repeat = button_records[first].repeat_count;
-    group.buttons = static_cast<unsigned>(end - first);
     if (const CellStartEntry *cell = find_cell_start(pack)) {
       group.used_by_known = true;
       group.chain = ChainRef{domain, static_cast<uint8_t>(title_set),

@@ -3,6 +3,7 @@
 #include "output/json_report.h"
 
 #include "decoder/name_tables.h"
+#include "ifo/pgc_tables.h"
 #include "navigation/walk.h"
 #include "platform/console.h"
 
@@ -65,12 +66,7 @@ void existence_names(Domain domain, uint8_t flags, const char *names[], unsigned
       names[(*count)++] = "Title";
     return;
   }
-  constexpr struct {
-    unsigned bit;
-    const char *name;
-  } kMenus[] = {
-      {0x80, "Root"}, {0x40, "Subpicture"}, {0x20, "Audio"}, {0x10, "Angle"}, {0x08, "Chapter"}};
-  for (const auto &menu : kMenus)
+  for (const MenuExistenceFlag &menu : kVtsMenuExistence)
     if (flags & menu.bit)
       names[(*count)++] = menu.name;
 }
