@@ -14,22 +14,18 @@
 
 alignas(64) uint8_t ifo_buffer[kIfoBufferSize];
 
-namespace {
-
-enum class LoadResult { kLoaded, kNotFound, kTooShort };
-
-// Reads one control file whole (up to the buffer's size) into ifo_buffer.
-LoadResult load_control_file(const char *name, IfoImage *image) {
+LoadResult load_control_file(const char *name, uint8_t *buffer, size_t capacity, IfoImage *image,
+                             bool *failed) {
   DiscFile *file = open_disc_file(name);
   if (file == nullptr)
     return LoadResult::kNotFound;
-  const size_t size = read_disc_file(file, ifo_buffer, kIfoBufferSize);
+  const size_t size = read_disc_file(file, buffer, capacity);
+  if (failed != nullptr)
+    *failed = disc_file_failed(file);
   close_disc_file(file);
-  *image = IfoImage{ifo_buffer, size};
+  *image = IfoImage{buffer, size};
   return size < kMinControlFileSize ? LoadResult::kTooShort : LoadResult::kLoaded;
 }
-
-} // namespace
 
 int dump_title_table(const IfoImage &image) {
   print_file_separator();
@@ -80,7 +76,7 @@ int dump_ifo_files(const char *path) {
   char name[kFileNameSize];
   IfoImage image{};
   std::snprintf(name, sizeof name, "%sVIDEO_TS.IFO", path);
-  switch (load_control_file(name, &image)) {
+  switch (load_control_file(name, ifo_buffer, kIfoBufferSize, &image)) {
   case LoadResult::kNotFound:
     report_file_not_found(name);
     return 1;
@@ -96,7 +92,7 @@ int dump_ifo_files(const char *path) {
 
   for (unsigned n = 1; n <= kMaxTitleSets; ++n) {
     std::snprintf(name, sizeof name, "%sVTS_%02u_0.IFO", path, n);
-    switch (load_control_file(name, &image)) {
+    switch (load_control_file(name, ifo_buffer, kIfoBufferSize, &image)) {
     case LoadResult::kNotFound:
       // Only a missing first title set is worth a message; a gap later
       // simply ends the disc.

@@ -69,13 +69,7 @@ void capture_buttons(const uint8_t *pack, uint32_t pack_number) {
 
 // Opens, reads and closes one control file into menu_ifo_buffer.
 bool load_menu_ifo(const char *name, IfoImage *image) {
-  DiscFile *file = open_disc_file(name);
-  if (file == nullptr)
-    return false;
-  const size_t size = read_disc_file(file, menu_ifo_buffer, kMenuIfoBufferSize);
-  close_disc_file(file);
-  *image = IfoImage{menu_ifo_buffer, size};
-  return size >= kMinControlFileSize;
+  return load_control_file(name, menu_ifo_buffer, kMenuIfoBufferSize, image) == LoadResult::kLoaded;
 }
 
 // One IFO/VOB pair; false when it was skipped.

@@ -1,20 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The disc's files as the navigation walk reads them: control files whole, menu VOBs pack by pack.
+// The menu VOBs as the navigation walk reads them: whether one opens, and its buttons.
 #pragma once
 
-#include "common/bytes.h"
-
-#include <cstddef>
-#include <cstdint>
-
 namespace navigation {
-
-// kUnreadable: an image could not give the file's bytes to its end.
-enum class LoadResult { kLoaded, kNotFound, kTooShort, kUnreadable };
-
-// Reads the control file `name` whole (up to `capacity` bytes) into `buffer`.
-// A file shorter than the smallest control file loads but is kTooShort.
-LoadResult load_control_file(const char *name, uint8_t *buffer, size_t capacity, IfoImage *image);
 
 // True when the file `name` opens.
 bool disc_file_exists(const char *name);

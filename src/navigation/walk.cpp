@@ -128,24 +128,19 @@ void Walker::out_of_range(uint64_t offset, const char *format, ...) {
 bool Walker::load(const char *leaf, bool report_missing) {
   std::snprintf(name_, sizeof name_, "%s%s", path_, leaf);
   leaf_ = name_ + std::strlen(name_) - std::strlen(leaf);
-  switch (load_control_file(name_, ifo_buffer, kIfoBufferSize, &image_)) {
-  case LoadResult::kNotFound:
+  bool failed = false;
+  const LoadResult result = load_control_file(name_, ifo_buffer, kIfoBufferSize, &image_, &failed);
+  if (result == LoadResult::kNotFound) {
     if (report_missing)
       problem(leaf_, false, 0, "%s not found.", name_);
     return false;
-  case LoadResult::kTooShort:
+  }
+  // As in the text report: a read that failed, then what was read, if enough.
+  if (failed)
+    problem(leaf_, false, 0, "%s cannot be read to its end.", name_);
+  if (result == LoadResult::kTooShort) {
     problem(leaf_, false, 0, "%s is invalid format.", name_);
     return false;
-  case LoadResult::kUnreadable:
-    // As in the text report: the message, then what was read, if enough.
-    problem(leaf_, false, 0, "%s cannot be read to its end.", name_);
-    if (image_.size < kMinControlFileSize) {
-      problem(leaf_, false, 0, "%s is invalid format.", name_);
-      return false;
-    }
-    break;
-  case LoadResult::kLoaded:
-    break;
   }
   return true;
 }
@@ -433,8 +428,10 @@ void Walker::menu_vob_pair(const char *ifo_leaf, const char *vob_leaf, Domain do
   std::snprintf(ifo_name, sizeof ifo_name, "%s%s", path_, ifo_leaf);
   std::snprintf(vob_name, sizeof vob_name, "%s%s", path_, vob_leaf);
   IfoImage image{};
-  if (load_control_file(ifo_name, menu_ifo_buffer, kMenuIfoBufferSize, &image) !=
-      LoadResult::kLoaded)
+  bool failed = false;
+  if (load_control_file(ifo_name, menu_ifo_buffer, kMenuIfoBufferSize, &image, &failed) !=
+          LoadResult::kLoaded ||
+      failed)
     return;
   if (!content_) {
     if (disc_file_exists(vob_name))
