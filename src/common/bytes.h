@@ -30,6 +30,15 @@ inline bool image_holds(const IfoImage &image, uint64_t offset, uint64_t length)
   return offset <= image.size && length <= image.size - offset;
 }
 
+// How many of `count` entries of `size` bytes from `first` lie wholly inside the image.
+inline unsigned entries_inside(const IfoImage &image, uint64_t first, unsigned count,
+                               uint64_t size) {
+  if (first > image.size)
+    return 0;
+  const uint64_t fit = (image.size - first) / size;
+  return fit < count ? static_cast<unsigned>(fit) : count;
+}
+
 // Byte offset of a sector number, widened so that no 32-bit sector wraps.
 inline uint64_t sector_offset(uint32_t sector) {
   return uint64_t(sector) << kSectorShift;

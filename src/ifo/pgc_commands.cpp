@@ -15,11 +15,6 @@ char listing_line_buffer[kListingLineSize];
 
 namespace {
 
-// The cross-reference names at most this many cells, then "...".
-constexpr unsigned kMaxListedCells = 33;
-// Cell command numbers are one byte: only commands 1 to 255 can have cells.
-constexpr unsigned kCellCommandNumbers = 256;
-
 constexpr const char *kListIndent = "    ";
 
 struct CommandTable {
@@ -27,17 +22,6 @@ struct CommandTable {
   unsigned pre_count;
   unsigned post_count;
   unsigned cell_count;
-};
-
-// The cell playback table, cut to the entries that lie inside the image, and
-// its cells grouped by the cell command they run: the cells of command n are
-// cells_by_command[first[n]] .. cells_by_command[first[n + 1] - 1], in table order.
-struct CellTable {
-  uint64_t start;
-  unsigned cells;          // cells the chain claims
-  unsigned readable_cells; // of those, the ones whose entry was read
-  uint16_t first[kCellCommandNumbers + 1];
-  uint8_t cells_by_command[255]; // cell numbers from 1; a chain has at most 255 cells
 };
 
 void list_empty() {
@@ -95,15 +79,13 @@ unsigned list_commands(const IfoImage &image, const CommandTable &table, unsigne
   return count;
 }
 
-// Reads the cell playback table and groups its cells by cell command number
-// (a counting sort): one pass over the cells, however many commands there are.
+} // namespace
+
+// A counting sort: one pass over the cells, however many commands there are.
 void read_cell_table(const IfoImage &image, uint64_t pgc, CellTable *cells) {
   cells->start = pgc + get_be16(image.bytes + pgc + kPgcCellTable);
   cells->cells = image.bytes[pgc + kPgcCellCount];
-  cells->readable_cells = 0;
-  while (cells->readable_cells < cells->cells &&
-         image_holds(image, cells->start + kCellEntrySize * cells->readable_cells, kCellEntrySize))
-    ++cells->readable_cells;
+  cells->readable_cells = entries_inside(image, cells->start, cells->cells, kCellEntrySize);
 
   const auto command_of = [&](unsigned j) {
     return image.bytes[cells->start + kCellEntrySize * j + kCellCommandNumber];
@@ -119,8 +101,6 @@ void read_cell_table(const IfoImage &image, uint64_t pgc, CellTable *cells) {
   for (unsigned j = 0; j < cells->readable_cells; ++j)
     cells->cells_by_command[next[command_of(j)]++] = static_cast<uint8_t>(j + 1);
 }
-
-} // namespace
 
 bool pgc_fits(const IfoImage &image, uint64_t pgc) {
   return image_holds(image, pgc, kPgcFixedSize);

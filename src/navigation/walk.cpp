@@ -25,33 +25,6 @@ namespace {
 constexpr unsigned kNameSize = 260;
 constexpr unsigned kWhatSize = 48;
 constexpr unsigned kMessageSize = kNameSize + 64;
-// The text report names at most this many cells after a cell command.
-constexpr unsigned kMaxListedCells = 33;
-
-// How many of `count` entries of `size` bytes from `first` lie wholly inside the image.
-unsigned entries_inside(const IfoImage &image, uint64_t first, unsigned count, uint64_t size) {
-  if (first > image.size)
-    return 0;
-  const uint64_t fit = (image.size - first) / size;
-  return fit < count ? static_cast<unsigned>(fit) : count;
-}
-
-// The cells of one chain that run each cell command number, as the text
-// report's "Used by Cell=" lists name them.
-struct CellUsage {
-  std::array<std::array<uint8_t, kMaxListedCells>, 256> cells;
-  std::array<uint8_t, 256> count;
-
-  void fill(const IfoImage &image, uint64_t table, unsigned readable_cells) {
-    count.fill(0);
-    for (unsigned j = 0; j < readable_cells; ++j) {
-      const uint8_t number = image.bytes[table + kCellEntrySize * j + kCellCommandNumber];
-      if (count[number] < kMaxListedCells)
-        cells[number][count[number]++] = static_cast<uint8_t>(j + 1);
-    }
-  }
-};
-
 class Walker {
 public:
   Walker(const char *path, Visitor &visitor, DiscIndex &index, bool content)
@@ -77,9 +50,9 @@ private:
   void chain_list(uint64_t table, unsigned count, unsigned listed, ChainRef ref);
   void chain(uint64_t pgc, ChainRef ref, uint8_t category);
   unsigned command_list(CommandList list, uint64_t first, unsigned count, const char *name,
-                        const CellUsage *usage);
+                        const CellTable *cells);
   void emit_command(CommandList list, unsigned number, uint64_t offset, const uint8_t *bytes,
-                    const CellUsage *usage);
+                    const CellTable *cells);
   void menu_vob_pair(const char *ifo_leaf, const char *vob_leaf, Domain domain, unsigned title_set,
                      uint64_t sector_field, unsigned *scanned);
   void set_menu_origin(const IfoImage &image, uint64_t pgci_ut, const ButtonGroup &group);
@@ -97,7 +70,7 @@ private:
   Origin origin_{};
   bool chain_titles_ready_ = false;
   std::unique_ptr<std::array<uint8_t, 65536>> chain_titles_;
-  std::unique_ptr<CellUsage> usage_ = std::make_unique<CellUsage>();
+  CellTable cells_;
   char text_[kDecodedTextSize];
 };
 
@@ -340,15 +313,13 @@ void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category) {
     if (header.cell_command_count == 0) {
       command_list(CommandList::kCell, cell_first, 0, "cell", nullptr);
     } else {
-      const uint64_t cells = pgc + get_be16(p + kPgcCellTable);
-      const unsigned readable = entries_inside(image_, cells, header.cells, kCellEntrySize);
-      if (content_)
-        usage_->fill(image_, cells, readable);
-      const unsigned listed = command_list(CommandList::kCell, cell_first,
-                                           header.cell_command_count, "cell", usage_.get());
+      read_cell_table(image_, pgc, &cells_);
+      const unsigned listed =
+          command_list(CommandList::kCell, cell_first, header.cell_command_count, "cell", &cells_);
       // The cross-references are incomplete when the cell table is cut.
-      if (listed > 0 && readable < header.cells)
-        out_of_range(cells + kCellEntrySize * readable, "cell %u", readable + 1);
+      const unsigned readable = cells_.readable_cells;
+      if (listed > 0 && readable < cells_.cells)
+        out_of_range(cells_.start + kCellEntrySize * readable, "cell %u", readable + 1);
     }
   }
   visitor_.end_chain();
@@ -357,13 +328,13 @@ void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category) {
 // Commands [0, count) of one list from `first`, then the marker at the first
 // that does not fit. Returns how many lie inside the file.
 unsigned Walker::command_list(CommandList list, uint64_t first, unsigned count, const char *name,
-                              const CellUsage *usage) {
+                              const CellTable *cells) {
   visitor_.begin_command_list(list);
   const unsigned inside = entries_inside(image_, first, count, kCommandSize);
   if (content_)
     for (unsigned i = 0; i < inside; ++i) {
       const uint64_t offset = first + kCommandSize * i;
-      emit_command(list, i + 1, offset, image_.bytes + offset, usage);
+      emit_command(list, i + 1, offset, image_.bytes + offset, cells);
     }
   if (inside < count)
     out_of_range(first + kCommandSize * inside, "%s command %03u", name, inside + 1);
@@ -372,7 +343,7 @@ unsigned Walker::command_list(CommandList list, uint64_t first, unsigned count, 
 }
 
 void Walker::emit_command(CommandList list, unsigned number, uint64_t offset, const uint8_t *bytes,
-                          const CellUsage *usage) {
+                          const CellTable *cells) {
   CommandInfo info;
   size_t length = decode_command_info(bytes, text_, &info);
   if (length > 0 && text_[length - 1] == '\n')
@@ -384,10 +355,12 @@ void Walker::emit_command(CommandList list, unsigned number, uint64_t offset, co
   command.bytes = bytes;
   command.text = std::string_view(text_, length);
   command.info = &info;
-  if (usage != nullptr && number < usage->count.size()) {
-    command.used_by = usage->cells[number].data();
-    command.used_by_count = usage->count[number];
-    command.used_by_cut = command.used_by_count == kMaxListedCells;
+  if (cells != nullptr && number < kCellCommandNumbers) {
+    const unsigned first = cells->first[number];
+    const unsigned count = cells->first[number + 1] - first;
+    command.used_by = cells->cells_by_command + first;
+    command.used_by_count = std::min(count, kMaxListedCells);
+    command.used_by_cut = count >= kMaxListedCells;
   }
   if (info.target.kind != TargetKind::kNone) {
     if (info.target.kind == TargetKind::kLinkPTTN && !chain_titles_ready_ &&
