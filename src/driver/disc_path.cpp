@@ -30,11 +30,11 @@ int look_into_subfolder(const char *path, char *normalized) {
     return kDiscSelected;
   if (!find_input_entry(normalized, "VIDEO_TS", true, found, sizeof found))
     return kDiscSelected;
+  // A path that ends in '/' is kept as given (the normalized one adds a backslash to it).
   const size_t length = std::strlen(path);
-  const bool ends_in_separator =
-      normalized_path_length(path) == length || (length > 0 && path[length - 1] == '/');
+  const bool ends_in_slash = length > 0 && path[length - 1] == '/';
   char subfolder[2 * kPathBufferSize];
-  std::strcpy(subfolder, ends_in_separator ? path : normalized);
+  std::strcpy(subfolder, ends_in_slash ? path : normalized);
   std::strcat(subfolder, found);
   std::strcat(subfolder, "\\");
   if (std::strlen(subfolder) > kMaxNormalizedPathLength)

@@ -11,6 +11,7 @@
 #include "output/json_report.h"
 #include "platform/console.h"
 #include "platform/disc_file.h"
+#include "platform/name_list.h"
 
 #include <cstring>
 
@@ -45,23 +46,11 @@ constexpr const char *kHelp =
     "  --version : Print the version.\n"
     "<ex> : NAVLIST -I -V c:\\video_ts\n";
 
-bool equals_ignoring_case(const char *argument, const char *option) {
-  for (;; ++argument, ++option) {
-    char c = *argument;
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-    if (c != *option)
-      return false;
-    if (c == '\0')
-      return true;
-  }
-}
-
 // The structured reports and --version print no banner: their output is for programs.
 bool wants_banner(int argc, char **argv) {
   for (int i = 1; i < argc; ++i)
     for (const char *option : {"--json", "--graph", "--version"})
-      if (equals_ignoring_case(argv[i], option))
+      if (equal_ignoring_case(argv[i], option))
         return false;
   return true;
 }
@@ -81,17 +70,17 @@ Parsed parse_arguments(int argc, char **argv, RunSwitches *run) {
     const char *argument = argv[i];
     if (argument[0] == '-') {
       bool valid = true;
-      if (equals_ignoring_case(argument, "-i"))
+      if (equal_ignoring_case(argument, "-i"))
         run->ifo = true;
-      else if (equals_ignoring_case(argument, "-v"))
+      else if (equal_ignoring_case(argument, "-v"))
         run->menu_vob = true;
-      else if (equals_ignoring_case(argument, "--json"))
+      else if (equal_ignoring_case(argument, "--json"))
         valid = choose_report(run, Report::kJson);
-      else if (equals_ignoring_case(argument, "--graph"))
+      else if (equal_ignoring_case(argument, "--graph"))
         valid = choose_report(run, Report::kGraph);
-      else if (equals_ignoring_case(argument, "--help"))
+      else if (equal_ignoring_case(argument, "--help"))
         return Parsed::kHelp;
-      else if (equals_ignoring_case(argument, "--version"))
+      else if (equal_ignoring_case(argument, "--version"))
         return Parsed::kVersion;
       else
         valid = false;

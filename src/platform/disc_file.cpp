@@ -14,7 +14,7 @@ struct ImageFile;
 
 struct DiscFile {
   bool in_use;
-  bool failed;            // its read failure has been printed
+  bool failed;            // a read has failed (and was printed, unless printing is off)
   std::FILE *folder_file; // a file in a folder, or
   ImageFile *image_file;  // a file in the image
   char name[260];

@@ -30,4 +30,5 @@ private:
   std::vector<FolderEntry> entries_;
 };
 
+// Whether two names are equal when ASCII letters are folded to lower case.
 bool equal_ignoring_case(const char *a, const char *b);
