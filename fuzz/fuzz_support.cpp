@@ -18,33 +18,34 @@ namespace fuzz {
 
 namespace {
 
-// A listing line is at most 1023 characters; with its indent and a cell cross-reference of 33
-// numbers it stays well below this.
-constexpr size_t kMaxLineLength = 2048;
-
 std::FILE *sink = nullptr;
-size_t line_length = 0;
-size_t written = 0;
+TextCheck report_check;
 size_t budget = SIZE_MAX;
 bool discarding = false; // closing a stream that was left mid-write
 std::jmp_buf budget_exceeded;
 
 ssize_t check_and_discard(void *, const char *data, size_t size) {
-  for (size_t i = 0; i < size && !discarding; ++i) {
-    const unsigned char c = static_cast<unsigned char>(data[i]);
-    line_length = c == '\n' ? 0 : line_length + 1;
-    if (c != '\n' && (c < 0x20 || c > 0x7E))
-      fail("report byte %zu is 0x%02X, not printable text", written + i, c);
-    if (line_length > kMaxLineLength)
-      fail("report line at byte %zu is longer than %zu characters", written + i, kMaxLineLength);
-  }
-  written += size;
-  if (written > budget && !discarding)
+  if (discarding)
+    return static_cast<ssize_t>(size);
+  report_check.feed(data, size);
+  if (report_check.written > budget)
     std::longjmp(budget_exceeded, 1);
   return static_cast<ssize_t>(size);
 }
 
 } // namespace
+
+void TextCheck::feed(const char *data, size_t size) {
+  for (size_t i = 0; i < size; ++i) {
+    const unsigned char c = static_cast<unsigned char>(data[i]);
+    line_length = c == '\n' ? 0 : line_length + 1;
+    if (c != '\n' && (c < 0x20 || c > 0x7E))
+      fail("%s byte %zu is 0x%02X, not printable text", what, written + i, c);
+    if (line_length > max_line)
+      fail("%s line at byte %zu is longer than %zu characters", what, written + i, max_line);
+  }
+  written += size;
+}
 
 void fail(const char *format, ...) {
   va_list args;
@@ -64,13 +65,15 @@ void use_checked_sink() {
   sink = fopencookie(nullptr, "w", io);
   if (sink == nullptr)
     fail("cannot open the report sink");
-  std::setvbuf(sink, nullptr, _IOFBF, 4096); // small, so that the budget is checked often
+  // Small steps, so that the budget is checked often.
+  std::setvbuf(sink, nullptr, _IOFBF, 4096);
   console_set_stream(sink);
+  console_set_block_size(4096);
 }
 
 void run_with_output_budget(void (*dump)(const void *), const void *context, size_t limit) {
   use_checked_sink();
-  written = line_length = 0;
+  report_check = TextCheck{};
   budget = limit;
   if (setjmp(budget_exceeded) == 0) {
     dump(context);

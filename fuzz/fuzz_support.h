@@ -9,6 +9,21 @@
 
 namespace fuzz {
 
+// Checks text as it comes, piece by piece: printable ASCII or a newline, and
+// no line longer than `max_line`; a violation fails with a message.
+struct TextCheck {
+  // A listing line is at most 1023 characters; with its indent and a cell
+  // cross-reference of 33 numbers it stays well below this.
+  static constexpr size_t kMaxListingLine = 2048;
+
+  const char *what = "report";
+  size_t max_line = kMaxListingLine;
+  size_t line_length = 0;
+  size_t written = 0;
+
+  void feed(const char *data, size_t size);
+};
+
 // Points the console at a sink that discards the report but checks every byte of it: printable
 // ASCII or a newline, and no line longer than a listing line can be. A violation aborts with a
 // message, which the fuzzer reports as a crash.

@@ -12,6 +12,8 @@ namespace {
 constexpr size_t kBlockSize = 256 * 1024;
 char block[kBlockSize];
 size_t block_used = 0;
+// The block is written once it would pass this many bytes.
+size_t block_limit = kBlockSize;
 
 std::FILE *output_stream = nullptr;
 
@@ -45,10 +47,15 @@ void console_flush() {
   std::fflush(stream());
 }
 
+void console_set_block_size(size_t size) {
+  write_block();
+  block_limit = size > 0 && size < kBlockSize ? size : kBlockSize;
+}
+
 void console_write(const char *text, size_t length) {
-  if (length > kBlockSize - block_used) {
+  if (length > block_limit - block_used) {
     write_block();
-    if (length >= kBlockSize) {
+    if (length >= block_limit) {
       std::fwrite(text, 1, length, stream());
       return;
     }

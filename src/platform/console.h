@@ -16,6 +16,9 @@ void console_init();
 void console_set_stream(std::FILE *stream);
 // Writes the block and flushes the stream.
 void console_flush();
+// Writes the block, then gathers at most `size` bytes (0: the whole block)
+// before each write; the fuzz targets' output budgets count in such steps.
+void console_set_block_size(size_t size);
 
 // Writes text as data: a '%' in it is printed, never interpreted.
 void console_write(const char *text, size_t length);
