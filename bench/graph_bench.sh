@@ -17,44 +17,12 @@ runs=${1:-5}
 draw=1
 [[ ${2:-} == --no-dot ]] && draw=0
 
-if [[ ! -x /usr/bin/time ]]; then
-  apt-get update
-  apt-get install -y time
-fi
-"$root/scripts/install-deps" test
-
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DNAVLIST_BENCH=ON -DBUILD_TESTING=OFF \
-  >/dev/null
-cmake --build "$build" -j2 --target navlist make_big_disc_bench >/dev/null
+# shellcheck source=bench/common.sh
+. "$root/bench/common.sh"
+command -v dot >/dev/null || "$root/scripts/install-deps" test # Graphviz
+build "$root" "$build" navlist make_big_disc_bench
 navlist=$build/navlist
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-# One command under /usr/bin/time -v, its output to $work/out: "<wall s> <CPU s> <peak RSS KiB>".
-measure_once() {
-  /usr/bin/time -v -o "$work/time.txt" "$@" >"$work/out" || true # status 1 is a valid graph
-  awk -F': ' '
-    /Elapsed \(wall clock\)/ {
-      n = split($2, t, ":"); wall = 0
-      for (i = 1; i <= n; ++i) wall = wall * 60 + t[i]
-    }
-    /User time \(seconds\)|System time \(seconds\)/ { cpu += $2 }
-    /Maximum resident set size/ { rss = $2 }
-    END { printf "%.3f %.2f %d\n", wall, cpu, rss }' "$work/time.txt"
-}
-
-# Best wall and CPU times and the highest peak RSS over the runs.
-measure() {
-  local best="" best_cpu="" peak=0 wall cpu rss
-  for ((i = 0; i < runs; ++i)); do
-    read -r wall cpu rss < <(measure_once "$@")
-    awk -v a="$wall" -v b="${best:-1e9}" 'BEGIN { exit !(a < b) }' && best=$wall
-    awk -v a="$cpu" -v b="${best_cpu:-1e9}" 'BEGIN { exit !(a < b) }' && best_cpu=$cpu
-    ((rss > peak)) && peak=$rss
-  done
-  echo "$best $best_cpu $peak"
-}
+measure_out=$work/out # the graph, then the picture
 
 report_disc() {
   local label=$1 parent=$2
@@ -67,11 +35,8 @@ report_disc() {
     "$(stat -c %s "$work/graph.dot")" "$(grep -c '^ *[a-z0-9_]*_pgc[0-9]* \[label=' "$work/graph.dot")" \
     "$(grep -c -- ' -> ' "$work/graph.dot")" "$(grep -c -- ' -> [a-z0-9_]*_unresolved ' "$work/graph.dot")"
   if [[ $(stat -c %s "$work/graph.dot") -lt 1000000 ]]; then
-    local start end
-    start=$(date +%s%N)
-    for ((i = 0; i < 200; ++i)); do (cd "$parent" && "$navlist" --graph VIDEO_TS >/dev/null) || true; done
-    end=$(date +%s%N)
-    awk -v ns=$((end - start)) 'BEGIN { printf "  navlist --graph   %.3f ms per run (over 200 runs)\n", ns / 200 / 1e6 }'
+    printf '  navlist --graph   %s ms per run (over 200 runs)\n' \
+      "$(cd "$parent" && per_run_ms 200 "$navlist" --graph VIDEO_TS)"
   fi
   if ((draw)); then
     read -r wall cpu rss < <(measure_once dot -Tsvg "$work/graph.dot")

@@ -12,60 +12,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-ifo-bench
 runs=${1:-5}
 
-if [[ ! -x /usr/bin/time ]]; then
-  apt-get update
-  apt-get install -y time
-fi
-
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DNAVLIST_BENCH=ON -DBUILD_TESTING=OFF \
-  >/dev/null
-cmake --build "$build" -j2 --target navlist make_big_disc_bench >/dev/null
+# shellcheck source=bench/common.sh
+. "$root/bench/common.sh"
+build "$root" "$build" navlist make_big_disc_bench
 navlist=$build/navlist
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-# One command under /usr/bin/time -v: "<wall s> <CPU s> <peak RSS KiB>". The CPU
-# time (user + system) is the steadier figure on a busy machine.
-measure_once() {
-  /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null
-  awk -F': ' '
-    /Elapsed \(wall clock\)/ {
-      n = split($2, t, ":"); wall = 0
-      for (i = 1; i <= n; ++i) wall = wall * 60 + t[i]
-    }
-    /User time \(seconds\)|System time \(seconds\)/ { cpu += $2 }
-    /Maximum resident set size/ { rss = $2 }
-    END { printf "%.3f %.2f %d\n", wall, cpu, rss }' "$work/time.txt"
-}
-
-# Best wall and CPU times and highest peak RSS over the runs.
-measure() {
-  local best="" best_cpu="" peak=0 wall cpu rss
-  for ((i = 0; i < runs; ++i)); do
-    read -r wall cpu rss < <(measure_once "$@")
-    if [[ -z $best ]] || awk -v a="$wall" -v b="$best" 'BEGIN { exit !(a < b) }'; then
-      best=$wall
-    fi
-    if [[ -z $best_cpu ]] || awk -v a="$cpu" -v b="$best_cpu" 'BEGIN { exit !(a < b) }'; then
-      best_cpu=$cpu
-    fi
-    ((rss > peak)) && peak=$rss
-  done
-  echo "$best $best_cpu $peak"
-}
-
-# A small disc finishes in about a millisecond, below the timer's resolution,
-# so its time is also taken over many runs in a row.
-per_run_ms() {
-  local count=$1
-  shift
-  local start end
-  start=$(date +%s%N)
-  for ((i = 0; i < count; ++i)); do "$@" >/dev/null; done
-  end=$(date +%s%N)
-  awk -v ns=$((end - start)) -v n="$count" 'BEGIN { printf "%.3f", ns / n / 1e6 }'
-}
 
 report_disc() {
   local label=$1 parent=$2

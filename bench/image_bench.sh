@@ -15,22 +15,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-image-bench
 rounds=${1:-9}
 
+# shellcheck source=bench/common.sh
+. "$root/bench/common.sh"
 missing=()
-[[ -x /usr/bin/time ]] || missing+=(time)
 command -v strace >/dev/null || missing+=(strace)
 command -v genisoimage >/dev/null || missing+=(genisoimage)
 if ((${#missing[@]})); then
   apt-get update
   apt-get install -y --no-install-recommends "${missing[@]}"
 fi
-"$root/scripts/install-deps" run
-
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" -j2 --target navlist >/dev/null
+build "$root" "$build" navlist
 navlist=$build/navlist
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 python3 "$root/bench/make_big_menu_disc.py" "$work/disc/VIDEO_TS"
 genisoimage -quiet -udf -o "$work/disc.iso" "$work/disc"
 vob=$work/disc/VIDEO_TS/VIDEO_TS.VOB
@@ -74,7 +70,7 @@ for r in range(rounds):
         argv, cwd = commands[n]
         start = time.perf_counter()
         child = subprocess.Popen(argv, cwd=cwd, stdout=subprocess.DEVNULL)
-        _, status, usage = os.wait4(child.pid, 0)
+        _, _, usage = os.wait4(child.pid, 0)
         wall[n].append(time.perf_counter() - start)
         cpu[n].append(usage.ru_utime + usage.ru_stime)
 
@@ -88,12 +84,8 @@ print(f'  image / folder: wall {ratio:.3f}   CPU {med(cpu["image"]) / med(cpu["f
 print(f'  target image/folder <= 1.10: {"met" if ratio <= 1.10 else "NOT met"} ({ratio:.3f})')
 PY
 
-peak_kib() {
-  (cd "$1" && /usr/bin/time -v -o "$work/time.txt" "${@:2}" >/dev/null)
-  awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt"
-}
-folder_rss=$(peak_kib "$work/disc" "$navlist" -V VIDEO_TS)
-image_rss=$(peak_kib "$work" "$navlist" -V disc.iso)
+folder_rss=$(cd "$work/disc" && peak_kib "$navlist" -V VIDEO_TS)
+image_rss=$(cd "$work" && peak_kib "$navlist" -V disc.iso)
 printf 'peak RSS: folder %d KiB, image %d KiB (%.1f MiB; target under 32 MiB: %s)\n' \
   "$folder_rss" "$image_rss" "$(awk -v k="$image_rss" 'BEGIN { print k / 1024 }')" \
   "$( ((image_rss < 32768 && folder_rss < 32768)) && echo met || echo 'NOT met')"

@@ -18,13 +18,8 @@ build=$root/build-json-bench
 rounds=${1:-7}
 before_ref=${2:-}
 
-if [[ ! -x /usr/bin/time ]]; then
-  apt-get update
-  apt-get install -y --no-install-recommends time
-fi
-
-# shellcheck source=bench/before_after.sh
-. "$root/bench/before_after.sh"
+# shellcheck source=bench/common.sh
+. "$root/bench/common.sh"
 
 build "$root" "$build" navlist make_big_disc_bench
 before=

@@ -30,8 +30,8 @@ if ((${#missing[@]})); then
   apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-# shellcheck source=bench/before_after.sh
-. "$root/bench/before_after.sh"
+# shellcheck source=bench/common.sh
+. "$root/bench/common.sh"
 
 build_before "$before_ref"
 build "$root" "$root/build-speed-bench" navlist make_big_disc_bench
@@ -51,11 +51,18 @@ big_rounds, startup_rounds = int(sys.argv[4]), int(sys.argv[5])
 samples = sys.argv[6]
 
 def run(argv, cwd, stdout=subprocess.DEVNULL):
-    """One run: (wall s, CPU s, peak RSS KiB)."""
+    """One run: (wall s, CPU s)."""
     start = time.perf_counter()
     child = subprocess.Popen(argv, cwd=cwd, stdout=stdout, stderr=subprocess.DEVNULL)
     _, _, usage = os.wait4(child.pid, 0)
-    return time.perf_counter() - start, usage.ru_utime + usage.ru_stime, usage.ru_maxrss
+    return time.perf_counter() - start, usage.ru_utime + usage.ru_stime
+
+def peak_rss(argv, cwd):
+    """Peak resident memory in KiB of one run under /usr/bin/time (a child of Python would
+    start from the size of the Python process)."""
+    report = subprocess.run(['/usr/bin/time', '-f', '%M'] + argv, cwd=cwd,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    return int(report.stderr.strip().splitlines()[-1])
 
 def interleaved(commands, rounds):
     """Runs every command once per round, the order rotating; lists of results per name."""
@@ -85,13 +92,15 @@ print(f'\n1. navlist -I on the generated disc (99 title sets): report {lines} li
       f'before and after {"identical" if same else "DIFFERENT"}')
 big = interleaved({n: ([p, '-I', 'VIDEO_TS'], os.path.join(work, 'big'))
                    for n, p in (('before', before), ('after', after))}, big_rounds)
+rss = {n: peak_rss([p, '-I', 'VIDEO_TS'], os.path.join(work, 'big'))
+       for n, p in (('before', before), ('after', after))}
 for n in ('before', 'after'):
-    walls, cpus, rss = zip(*big[n])
+    walls, cpus = zip(*big[n])
     print(f'  {n:7} CPU {med(cpus) * 1000:8.1f} ms   wall {med(walls) * 1000:8.1f} ms   '
           f'(CPU min {min(cpus) * 1000:.1f} max {max(cpus) * 1000:.1f}; {big_rounds} runs)   '
-          f'peak RSS {max(rss)} KiB')
-ratio = med([c for _, c, _ in big['before']]) / med([c for _, c, _ in big['after']])
-peak = max(r for _, _, r in big['after'])
+          f'peak RSS {rss[n]} KiB')
+ratio = med([c for _, c in big['before']]) / med([c for _, c in big['after']])
+peak = rss['after']
 print(f'  before / after, CPU: {ratio:.2f} (target >= 4: {"met" if ratio >= 4 else "NOT met"}); '
       f'peak RSS under 32 MiB: {"met" if peak < 32768 else "NOT met"}')
 
@@ -110,8 +119,8 @@ for disc in sorted(os.listdir(samples)):
     for argv, cwd in commands.values():  # warm the page cache and the loader
         run(argv, cwd)
     results = interleaved(commands, startup_rounds)
-    wall = {n: med([w for w, _, _ in results[n]]) * 1000 for n in commands}
-    cpu = {n: med([c for _, c, _ in results[n]]) * 1000 for n in commands}
+    wall = {n: med([w for w, _ in results[n]]) * 1000 for n in commands}
+    cpu = {n: med([c for _, c in results[n]]) * 1000 for n in commands}
     for n in commands:
         print(f'  {disc:14} {n:16} {wall[n]:8.2f} {cpu[n]:8.2f}')
     ok = wall['navlist after'] <= wall['lsdvd -x']

@@ -14,19 +14,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-vob-bench
 rounds=${1:-9}
 
-if [[ ! -x /usr/bin/time ]]; then
-  apt-get update
-  apt-get install -y time
-fi
-
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DNAVLIST_BENCH=ON -DBUILD_TESTING=OFF \
-  >/dev/null
-cmake --build "$build" -j2 --target navlist vob_floor_bench >/dev/null
+# shellcheck source=bench/common.sh
+. "$root/bench/common.sh"
+build "$root" "$build" navlist vob_floor_bench
 navlist=$build/navlist
 floor=$build/bench/vob_floor_bench
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 disc=$work/VIDEO_TS
 vob=$disc/VIDEO_TS.VOB
 
@@ -81,10 +74,6 @@ ratio = med(wall['navlist -V']) / med(wall['floor loop'])
 print(f'  target navlist/floor <= 1.10: {"met" if ratio <= 1.10 else "NOT met"} ({ratio:.3f})')
 EOF
 
-peak_kib() {
-  /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null
-  awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt"
-}
 nav_rss=$(cd "$work" && peak_kib "$navlist" -V VIDEO_TS)
 floor_rss=$(peak_kib "$floor" "$vob")
 printf 'peak RSS: navlist -V %d KiB (%.1f MiB, target under 32 MiB: %s), floor loop %d KiB\n' \

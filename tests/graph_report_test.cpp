@@ -4,6 +4,7 @@
 // -I and -V draw.
 #include "harness.h"
 
+#include "common/bytes.h"
 #include "fixture.h"
 #include "output/dot_graph.h"
 
@@ -74,10 +75,7 @@ void put_fixture_disc(const Disc &disc) {
   const Bytes video_manager = fixture::build_vmg(vmg);
   // Language unit 2 points at the chains of unit 1: the menu table's sector
   // is at 0xC8, the units' search pointers 8 bytes into the table.
-  const auto be32 = [&](size_t at) {
-    return uint32_t(video_manager[at]) << 24 | uint32_t(video_manager[at + 1]) << 16 |
-           uint32_t(video_manager[at + 2]) << 8 | video_manager[at + 3];
-  };
+  const auto be32 = [&](size_t at) { return get_be32(video_manager.data() + at); };
   const size_t units = size_t(be32(0xC8)) * 2048 + 8;
   disc.put("VIDEO_TS.IFO", fixture::patched(video_manager, {{units + 12, 4, be32(units + 4)}}));
 
