@@ -11,8 +11,7 @@ void put_set(Decoding &d) {
   d.out.put(' ');
   d.out.put(set_op_names[d.fields.set_op]);
   d.out.put(' ');
-  put_operand(d.out, d.fields.set_immediate != 0 ? immediate_operand(operand16(d.c + 2))
-                                                 : register_operand(d.c[3]));
+  put_operand(d.out, set_source(d, d.c + 2));
 }
 
 // "<register> <compare operator> <compare source>", which is also the
@@ -84,8 +83,7 @@ bool decode_compound(Decoding &d) {
   d.out.put(") ");
   d.out.put(set_op_names[f.set_op]);
   d.out.put(' ');
-  put_operand(d.out, f.set_immediate != 0 ? immediate_operand(operand16(d.c + 2))
-                                          : register_operand(d.c[3]));
+  put_operand(d.out, set_source(d, d.c + 2));
   if (has_link)
     put_link_after_comma(d);
   return true;

@@ -64,8 +64,7 @@ void put_set_register_mode(Decoding &d) {
   d.out.put(" SPRM[");
   d.out.put(register_names[c[5] & 0x0F]);
   d.out.put("]=");
-  put_operand(d.out, d.fields.set_immediate != 0 ? immediate_operand(operand16(c + 2))
-                                                 : register_operand(c[3]));
+  put_operand(d.out, set_source(d, c + 2));
   if (c[5] & 0x80)
     d.out.put(" [COUNTER]");
 }
@@ -131,8 +130,7 @@ bool decode_set(Decoding &d) {
     d.out.put(' ');
     d.out.put(set_op_names[set_op]);
     d.out.put(' ');
-    put_operand(d.out, d.fields.set_immediate != 0 ? immediate_operand(operand16(c + 4))
-                                                   : register_operand(c[5]));
+    put_operand(d.out, set_source(d, c + 4));
   }
   if (set_op > 11)
     d.info.questionable = true;

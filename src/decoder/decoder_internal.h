@@ -62,6 +62,8 @@ void put_condition(Decoding &d, Operand left, Operand right);
 // The right compare operand of the types that honour compare_immediate: the
 // register pair[1] or, with compare_immediate, the immediate (pair[0] << 8) | pair[1].
 Operand register_or_immediate(const Decoding &d, const uint8_t *pair);
+// The same for a set's source, by the set immediate flag.
+Operand set_source(const Decoding &d, const uint8_t *pair);
 
 // The link sub-instruction of code byte b7 by name, with the button suffix of
 // b6 when `with_button`; records the target (none for LinkNOP and undefined

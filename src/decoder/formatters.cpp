@@ -118,6 +118,11 @@ Operand register_or_immediate(const Decoding &d, const uint8_t *pair) {
                                          : register_operand(pair[1]);
 }
 
+Operand set_source(const Decoding &d, const uint8_t *pair) {
+  return d.fields.set_immediate != 0 ? immediate_operand(operand16(pair))
+                                     : register_operand(pair[1]);
+}
+
 const char *put_simple_link(Decoding &d, bool with_button) {
   const unsigned code = clamp_link_code(d.c[7]);
   const std::string_view name = link_names[code];
