@@ -9,24 +9,31 @@
 // raw bytes and that same text.
 #include "decoder/decoder.h"
 #include "fuzz_support.h"
-#include "ifo/ifo_dump.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
+namespace {
+
+// A control file's worth of bytes for the command to sit in: the listing line
+// prints its offset in six hexadecimal digits.
+constexpr size_t kFileSize = 16 << 20;
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  static const auto file = std::make_unique<uint8_t[]>(kFileSize);
   if (size < kCommandSize)
     return 0;
   const uint8_t *command = data;
   const unsigned number =
       size >= 12 ? unsigned(data[8]) << 24 | unsigned(data[9]) << 16 | data[10] << 8 | data[11] : 1;
-  // The last place where a whole command fits in ifo_buffer, whose offsets the line prints in
-  // six hexadecimal digits.
+  // At most the last place where a whole command fits in the file.
   const unsigned offset =
       std::min<unsigned>(size >= 15 ? unsigned(data[12]) << 16 | data[13] << 8 | data[14] : 0,
-                         kIfoBufferSize - kCommandSize);
+                         kFileSize - kCommandSize);
 
   // Exactly sized heap buffers: a write past the end is caught by AddressSanitizer.
   const auto text = std::make_unique<char[]>(kDecodedTextSize);
@@ -60,15 +67,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       std::strcmp(text.get(), with_info.get()) != 0 || info.questionable != (flag == 1))
     fuzz::fail("decode_command_info differs from decode_command: \"%s\"", with_info.get());
 
-  // The listing line, with the command at its offset in the control file buffer.
-  uint8_t *at = ifo_buffer + offset;
+  // The listing line, with the command at its offset in the file.
+  uint8_t *at = file.get() + offset;
   std::memcpy(at, command, kCommandSize);
   const auto line = std::make_unique<char[]>(kListingLineSize);
   char expected[kListingLineSize];
   std::snprintf(expected, sizeof expected, "%03u[%06X]:[%02X%02X %02X%02X %02X%02X %02X%02X]  %s",
                 number, offset, command[0], command[1], command[2], command[3], command[4],
                 command[5], command[6], command[7], text.get());
-  if (format_command_line(at, line.get(), number, ifo_buffer) != flag ||
+  if (format_command_line(at, line.get(), number, file.get()) != flag ||
       std::strcmp(line.get(), expected) != 0)
     fuzz::fail("listing line \"%s\", expected \"%s\"", line.get(), expected);
   return 0;

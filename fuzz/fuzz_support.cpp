@@ -1,37 +1,39 @@
 // SPDX-License-Identifier: MIT
-// Shared by the fuzz targets: the checked output sink, the output budget and the buffer windows.
+// Shared by the fuzz targets: captured runs under an output budget, the checks, the disc folder.
 #include "fuzz_support.h"
 
+#include "driver/driver.h"
 #include "platform/console.h"
 
-// Poisons and unpoisons memory under AddressSanitizer; does nothing in other builds.
-#include <sanitizer/asan_interface.h>
-
-#include <csetjmp>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <sstream>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace fuzz {
 
 namespace {
 
-std::FILE *sink = nullptr;
-TextCheck report_check;
-size_t budget = SIZE_MAX;
-bool discarding = false; // closing a stream that was left mid-write
-std::jmp_buf budget_exceeded;
+struct BudgetExceeded {};
 
-ssize_t check_and_discard(void *, const char *data, size_t size) {
+std::string captured;
+size_t capture_budget = SIZE_MAX;
+bool discarding = false; // closing a sink that was left mid-write
+
+ssize_t capture_write(void *, const char *data, size_t size) {
   if (discarding)
     return static_cast<ssize_t>(size);
-  report_check.feed(data, size);
-  if (report_check.written > budget)
-    std::longjmp(budget_exceeded, 1);
+  captured.append(data, size);
+  if (captured.size() > capture_budget)
+    throw BudgetExceeded{};
   return static_cast<ssize_t>(size);
 }
+
+char disc_folder[4096];
 
 } // namespace
 
@@ -57,56 +59,41 @@ void fail(const char *format, ...) {
   std::abort();
 }
 
-void use_checked_sink() {
-  if (sink != nullptr)
-    return;
+Run capture(const std::function<int()> &body, size_t budget) {
   cookie_io_functions_t io{};
-  io.write = check_and_discard;
-  sink = fopencookie(nullptr, "w", io);
+  io.write = capture_write;
+  std::FILE *sink = fopencookie(nullptr, "w", io);
   if (sink == nullptr)
     fail("cannot open the report sink");
-  // Small steps, so that the budget is checked often.
-  std::setvbuf(sink, nullptr, _IOFBF, 4096);
+  std::setvbuf(sink, nullptr, _IONBF, 0);
   console_set_stream(sink);
-  console_set_block_size(4096);
-}
-
-void run_with_output_budget(void (*dump)(const void *), const void *context, size_t limit) {
-  use_checked_sink();
-  report_check = TextCheck{};
-  budget = limit;
-  if (setjmp(budget_exceeded) == 0) {
-    dump(context);
+  console_set_block_size(4096); // the budget is checked in small steps
+  captured.clear();
+  capture_budget = budget;
+  Run run;
+  try {
+    run.status = body();
     console_flush();
-  } else {
-    // The stream was left inside a write; close it without looking at what it still holds,
-    // and start a fresh one.
-    discarding = true;
-    std::fclose(sink);
-    discarding = false;
-    sink = nullptr;
-    use_checked_sink();
+  } catch (const BudgetExceeded &) {
+    run.complete = false;
   }
-  budget = SIZE_MAX;
+  console_set_stream(stderr);
+  console_set_block_size(0);
+  discarding = true;
+  std::fclose(sink);
+  discarding = false;
+  capture_budget = SIZE_MAX;
+  run.output = std::move(captured);
+  return run;
 }
 
-BufferWindow::BufferWindow(uint8_t *buffer, size_t capacity)
-    : buffer_(buffer), capacity_(capacity) {
-  ASAN_POISON_MEMORY_REGION(buffer_, capacity_);
-}
-
-uint8_t *BufferWindow::load(const uint8_t *data, size_t length, size_t size) {
-  if (length > size || size > capacity_)
-    fail("window of %zu bytes (%zu given) does not fit %zu", size, length, capacity_);
-  if (size > readable_)
-    ASAN_UNPOISON_MEMORY_REGION(buffer_ + readable_, size - readable_);
-  else
-    ASAN_POISON_MEMORY_REGION(buffer_ + size, readable_ - size);
-  readable_ = size;
-  if (length > 0)
-    std::memcpy(buffer_, data, length);
-  std::memset(buffer_ + length, 0, size - length);
-  return buffer_;
+Run run_navlist(std::initializer_list<std::string> args, size_t budget) {
+  std::vector<std::string> words = {"navlist"};
+  words.insert(words.end(), args);
+  std::vector<char *> argv;
+  for (std::string &word : words)
+    argv.push_back(word.data());
+  return capture([&] { return navlist_main(static_cast<int>(argv.size()), argv.data()); }, budget);
 }
 
 std::vector<FilePart> split_files(const uint8_t *data, size_t size, size_t max_files) {
@@ -123,6 +110,50 @@ std::vector<FilePart> split_files(const uint8_t *data, size_t size, size_t max_f
   }
   parts.push_back(FilePart{data + start, size - start});
   return parts;
+}
+
+const char *lay_out_disc(const std::vector<FilePart> &files,
+                         std::initializer_list<const char *> names) {
+  if (disc_folder[0] == '\0') {
+    const std::string pattern =
+        (std::filesystem::temp_directory_path() / "navlist-fuzz-XXXXXX").string();
+    if (pattern.size() >= sizeof disc_folder)
+      fail("temporary folder name too long");
+    pattern.copy(disc_folder, pattern.size());
+    if (mkdtemp(disc_folder) == nullptr)
+      fail("cannot make a folder for the disc");
+    std::atexit([] { std::filesystem::remove_all(disc_folder); });
+  }
+  for (const auto &entry : std::filesystem::directory_iterator(disc_folder))
+    std::filesystem::remove(entry.path());
+  size_t n = 0;
+  for (const char *name : names) {
+    const FilePart part = n < files.size() ? files[n] : FilePart{nullptr, 0};
+    ++n;
+    if (part.size == 0)
+      continue;
+    const std::string path = std::string(disc_folder) + "/" + name;
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr || std::fwrite(part.data, 1, part.size, file) != part.size ||
+        std::fclose(file) != 0)
+      fail("cannot write %s", path.c_str());
+  }
+  return disc_folder;
+}
+
+std::vector<std::string> text_problems(const std::string &report) {
+  std::vector<std::string> problems;
+  std::istringstream lines(report);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos)
+      continue;
+    line.erase(0, start);
+    if (line.starts_with("(out of range: ") || line.ends_with(" not found.") ||
+        line.ends_with(" is invalid format.") || line.ends_with(" cannot be read to its end."))
+      problems.push_back(line);
+  }
+  return problems;
 }
 
 } // namespace fuzz

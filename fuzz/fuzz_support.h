@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
-// Shared by the fuzz targets: the checked output sink, the output budget, images in the static
-// buffers with everything past the bytes read made unreadable, and splitting one input into files.
+// Shared by the fuzz targets: runs of navlist with their output captured under a budget, checks
+// of the text, a disc folder of the target's own, and splitting one input into files.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
 #include <vector>
 
 namespace fuzz {
@@ -24,34 +27,21 @@ struct TextCheck {
   void feed(const char *data, size_t size);
 };
 
-// Points the console at a sink that discards the report but checks every byte of it: printable
-// ASCII or a newline, and no line longer than a listing line can be. A violation aborts with a
-// message, which the fuzzer reports as a crash.
-void use_checked_sink();
-
-// Runs `dump` with the checked sink, stopping it once it has printed `budget` bytes of report.
-// A hostile table can claim a report far too large to print in a fuzzing run (language units
-// sharing one unit of 65535 program chains that share one chain of 65535 commands); such an
-// input is cut off rather than taken for a hang, since its cost is only its output. The dump
-// must hold no object with a destructor: it is left by longjmp.
-void run_with_output_budget(void (*dump)(const void *), const void *context, size_t budget);
-
-// One of the program's static buffers, seen through the window of the file that was last read
-// into it. Under AddressSanitizer every byte past the window is poisoned, so a read of a byte
-// that the file does not hold (bytes of an earlier, longer file or untouched zeros) is reported
-// at once; without it this is a plain copy.
-class BufferWindow {
-public:
-  BufferWindow(uint8_t *buffer, size_t capacity);
-  // Copies `length` bytes to the buffer's start, then zeros up to `size` (>= length), and
-  // makes exactly [0, size) readable.
-  uint8_t *load(const uint8_t *data, size_t length, size_t size);
-
-private:
-  uint8_t *buffer_;
-  size_t capacity_;
-  size_t readable_ = 0; // bytes currently readable, from the start
+struct Run {
+  int status = 0;
+  bool complete = true; // false when the output was cut off at the budget
+  std::string output;
 };
+
+// Everything `body` prints through the console, and the status it returns.
+// A hostile table can claim a report far too large to print in a fuzzing run
+// (language units sharing one unit of 65535 program chains that share one
+// chain of 65535 commands); past `budget` bytes an exception from the sink
+// unwinds the run, which is then not complete. Such an input is cut off
+// rather than taken for a hang: its cost is only its output.
+Run capture(const std::function<int()> &body, size_t budget);
+// navlist as on the command line, with these arguments after the program name.
+Run run_navlist(std::initializer_list<std::string> args, size_t budget);
 
 // Splits an input into files at each occurrence of kFileSeparator (at most `max_files`; the
 // last one keeps the rest, separators included).
@@ -61,6 +51,15 @@ struct FilePart {
   size_t size;
 };
 std::vector<FilePart> split_files(const uint8_t *data, size_t size, size_t max_files);
+
+// A folder of the target's own, removed at exit, that holds file names[i] with
+// the bytes of files[i]; a part that is empty or missing is no file at all.
+const char *lay_out_disc(const std::vector<FilePart> &files,
+                         std::initializer_list<const char *> names);
+
+// The lines of a text report that are its messages and out-of-range markers,
+// without their indentation, in order.
+std::vector<std::string> text_problems(const std::string &report);
 
 // Stops with a message on stderr; the fuzzer shows it with the crash.
 [[noreturn]] void fail(const char *format, ...) __attribute__((format(printf, 1, 2)));

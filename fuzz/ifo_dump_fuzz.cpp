@@ -1,50 +1,38 @@
 // SPDX-License-Identifier: MIT
-// Fuzz target: the whole -I dump of a video manager and up to three title set control files.
+// Fuzz target: the whole -I report of a video manager and up to three title set control files.
 //
-// Input: the video manager file, then each title set file, separated by kFileSeparator. Each
-// file is copied into ifo_buffer over the one before it, exactly as dump_ifo_files reads them,
-// and dumped with the same calls on an IfoImage of the bytes "read". A file shorter than the
-// 4096 bytes that the loader asks for is padded with zeros to 4096, since a shorter one never
-// reaches the dumps. Everything in ifo_buffer past the current file (the earlier, longer file's
-// bytes, or zeros) is poisoned, so a read of it is reported, and the report must be printable.
+// Input: the video manager file, then each title set file, separated by kFileSeparator. A file
+// shorter than the 4096 bytes that a walk asks for is padded with zeros to 4096, since a shorter
+// one is only reported as too short. The files are written to a folder as VIDEO_TS.IFO and
+// VTS_01_0.IFO to VTS_03_0.IFO, and navlist -I runs on it; its report must be printable text in
+// lines of sane length. Each file is read into memory of exactly its size, so a read past the
+// bytes read is a heap overflow.
 #include "fuzz_support.h"
-#include "ifo/ifo_dump.h"
-#include "ifo/ifo_layout.h"
-#include "ifo/pgc_commands.h"
-#include "ifo/pgc_tables.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-void dump_files(const void *context) {
-  static fuzz::BufferWindow window(ifo_buffer, kIfoBufferSize);
-  const auto &files = *static_cast<const std::vector<fuzz::FilePart> *>(context);
-  for (size_t n = 0; n < files.size(); ++n) {
-    const size_t size = std::max<size_t>(files[n].size, kMinControlFileSize);
-    // A listing line is printed only after format_command_line wrote it; any other text
-    // left here would show up as non-printable bytes.
-    std::memset(listing_line_buffer, 0x01, sizeof listing_line_buffer);
-    const IfoImage image{window.load(files[n].data, files[n].size, size), size};
-    if (n > 0) {
-      dump_vts(image, static_cast<unsigned>(n - 1));
-      continue;
-    }
-    dump_title_table(image);
-    dump_first_play(image);
-    dump_vmg_menus(image);
-  }
-}
+constexpr size_t kMinControlFile = 4096;
+// Eight times the report of the largest sample disc; a larger report is only a larger claim,
+// and the fuzzer gets far more done on inputs that are cut off early.
+constexpr size_t kOutputBudget = 64 << 10;
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  if (size > kIfoBufferSize)
-    return 0;
-  const std::vector<fuzz::FilePart> files = fuzz::split_files(data, size, 4);
-  // Eight times the report of the largest sample disc; a larger report is only a larger claim,
-  // and the fuzzer gets far more done on inputs that are cut off early.
-  fuzz::run_with_output_budget(dump_files, &files, 64 << 10);
+  std::vector<fuzz::FilePart> files = fuzz::split_files(data, size, 4);
+  std::vector<std::vector<uint8_t>> padded;
+  for (fuzz::FilePart &file : files) {
+    std::vector<uint8_t> &bytes = padded.emplace_back(std::max(file.size, kMinControlFile));
+    if (file.size > 0)
+      std::memcpy(bytes.data(), file.data, file.size);
+    file = fuzz::FilePart{bytes.data(), bytes.size()};
+  }
+  const char *folder =
+      fuzz::lay_out_disc(files, {"VIDEO_TS.IFO", "VTS_01_0.IFO", "VTS_02_0.IFO", "VTS_03_0.IFO"});
+  const fuzz::Run run = fuzz::run_navlist({"-I", folder}, kOutputBudget);
+  fuzz::TextCheck{"-I report"}.feed(run.output.data(), run.output.size());
   return 0;
 }

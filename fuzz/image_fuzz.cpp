@@ -9,11 +9,11 @@
 // image can be cut at any byte. make_image_seeds.py writes such inputs from real images.
 //
 // The image is held in a heap block of exactly its length. The target runs
-// use_disc_image_in_memory, and when the image opens, dump_ifo_files and dump_menu_vobs on
-// "IMAGE\", under the same output budget and checked sink as ifo_dump.
+// use_disc_image_in_memory, and when the image opens, the text report of both dumps on
+// "IMAGE\", under an output budget as in ifo_dump; it must be printable text.
 #include "fuzz_support.h"
-#include "ifo/ifo_dump.h"
-#include "menuvob/menu_vob_scan.h"
+#include "navigation/walk.h"
+#include "output/text_report.h"
 #include "platform/disc_file.h"
 
 #include <algorithm>
@@ -51,18 +51,20 @@ std::vector<uint8_t> build_image(const uint8_t *data, size_t size) {
   return image;
 }
 
-void dump_both(const void *) {
-  dump_ifo_files(kPrefix);
-  dump_menu_vobs(kPrefix);
+int report_both() {
+  TextReport report;
+  return navigation::walk_disc(kPrefix, navigation::Dumps{}, report) ? 1 : 0;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  fuzz::use_checked_sink();
   const std::vector<uint8_t> image = build_image(data, size);
-  if (use_disc_image_in_memory(image.data(), image.size(), kPrefix).status == ImageStatus::kOpened)
-    fuzz::run_with_output_budget(dump_both, nullptr, kOutputBudget);
+  if (use_disc_image_in_memory(image.data(), image.size(), kPrefix).status ==
+      ImageStatus::kOpened) {
+    const fuzz::Run run = fuzz::capture(report_both, kOutputBudget);
+    fuzz::TextCheck{"image report"}.feed(run.output.data(), run.output.size());
+  }
   use_disc_folders();
   return 0;
 }

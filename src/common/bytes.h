@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Big-endian field readers, the sector size and the checked view of one file's bytes.
+// Big-endian field readers, the sector size and the checked view of one control file's bytes.
 #pragma once
 
 #include <cstddef>
@@ -17,25 +17,23 @@ inline uint32_t get_be32(const uint8_t *p) {
 }
 
 // The bytes of one control file exactly as read: every table offset counts
-// from bytes[0], and nothing at or past bytes[size] belongs to this file (the
-// static buffer behind it may still hold an earlier file there).
-struct IfoImage {
-  const uint8_t *bytes;
+// from data[0], and nothing at or past data[size] belongs to this file.
+struct IfoBytes {
+  const uint8_t *data;
   size_t size;
 };
 
 // True when [offset, offset + length) lies wholly inside the bytes read.
 // Written so that no sum can overflow, whatever the file claims.
-inline bool image_holds(const IfoImage &image, uint64_t offset, uint64_t length) {
-  return offset <= image.size && length <= image.size - offset;
+inline bool holds(const IfoBytes &ifo, uint64_t offset, uint64_t length) {
+  return offset <= ifo.size && length <= ifo.size - offset;
 }
 
-// How many of `count` entries of `size` bytes from `first` lie wholly inside the image.
-inline unsigned entries_inside(const IfoImage &image, uint64_t first, unsigned count,
-                               uint64_t size) {
-  if (first > image.size)
+// How many of `count` entries of `size` bytes from `first` lie wholly inside the file.
+inline unsigned entries_inside(const IfoBytes &ifo, uint64_t first, unsigned count, uint64_t size) {
+  if (first > ifo.size)
     return 0;
-  const uint64_t fit = (image.size - first) / size;
+  const uint64_t fit = (ifo.size - first) / size;
   return fit < count ? static_cast<unsigned>(fit) : count;
 }
 

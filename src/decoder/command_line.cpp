@@ -13,26 +13,23 @@ void put_command_bytes(TextCursor &out, const uint8_t *command) {
   out.put(']');
 }
 
-// The line is "%03u[%06X]:[%02X%02X %02X%02X %02X%02X %02X%02X]  %s", laid out
-// by hand with the decoding written in place: a -I report of a big disc is
-// millions of these lines.
-size_t write_command_line(const uint8_t *command, char *line, unsigned number, const uint8_t *image,
-                          CommandInfo *info) {
-  const unsigned offset = static_cast<unsigned>(command - image) & 0xFFFFFFu;
-  TextCursor out{line};
+// "%03u[%06X]:[%02X%02X %02X%02X %02X%02X %02X%02X]  ", laid out by hand: a
+// report of a big disc is millions of these lines.
+void put_listing_prefix(TextCursor &out, unsigned number, unsigned offset, const uint8_t *command) {
   out.put_decimal(number, 3);
   out.put('[');
-  out.put_hex(offset, 6);
+  out.put_hex(offset & 0xFFFFFFu, 6);
   out.put("]:");
   put_command_bytes(out, command);
   out.put("  ");
-  // The decoded text is at most 255 characters: the line stays far inside
-  // its kListingLineSize buffer.
-  return static_cast<size_t>(out.at - line) + decode_command_info(command, out.at, info);
 }
 
 int format_command_line(const uint8_t *command, char *line, unsigned number, const uint8_t *image) {
+  TextCursor out{line};
+  put_listing_prefix(out, number, static_cast<unsigned>(command - image), command);
+  // The decoded text is at most 255 characters: the line stays far inside
+  // its kListingLineSize buffer.
   CommandInfo info;
-  write_command_line(command, line, number, image, &info);
+  decode_command_info(command, out.at, &info);
   return info.questionable ? 1 : 0;
 }

@@ -39,19 +39,18 @@ size_t decode_command_info(const uint8_t *command, char *text, CommandInfo *info
 // instruction, operator or link code is undefined, else 0.
 int decode_command(const uint8_t *command, char *text);
 
-// Writes the numbered listing line
-// "%03u[%06X]:[%02X%02X %02X%02X %02X%02X %02X%02X]  %s" into `line` (at
-// least kListingLineSize characters), the decoded text written in place; the
-// offset is that of the command within `image`, masked to 24 bits. Returns the
-// line's length and fills `info` as decode_command_info does.
-size_t write_command_line(const uint8_t *command, char *line, unsigned number, const uint8_t *image,
-                          CommandInfo *info);
-
 // "[%02X%02X %02X%02X %02X%02X %02X%02X]": the command's raw bytes, as every
 // listing line shows them.
 void put_command_bytes(TextCursor &out, const uint8_t *command);
 
-// write_command_line returning the flag of decode_command.
+// "%03u[%06X]:" with the offset masked to 24 bits, the raw bytes and two
+// blanks: the start of a listing line, before the decoded text.
+void put_listing_prefix(TextCursor &out, unsigned number, unsigned offset, const uint8_t *command);
+
+// Writes the numbered listing line
+// "%03u[%06X]:[%02X%02X %02X%02X %02X%02X %02X%02X]  %s" into `line` (at
+// least kListingLineSize characters); the offset is that of the command
+// within `image`. Returns the flag of decode_command.
 int format_command_line(const uint8_t *command, char *line, unsigned number, const uint8_t *image);
 
 // Operand formatters. Each format_immediate instance returns its own static

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Which of its three forms the <Path> argument takes: a folder of the disc, the folder above it, or
-// an image.
+// The <Path> argument: its normalized form, and which of its three forms it takes (a folder of the
+// disc, the folder above it, or an image).
 #include "driver/disc_path.h"
 
-#include "driver/driver.h"
+#include "common/dbcs.h"
+#include "driver/exit_status.h"
 #include "platform/console.h"
 #include "platform/disc_file.h"
 #include "platform/input_file.h"
@@ -77,7 +78,35 @@ int open_image(const char *path, const char *) {
 }
 #endif
 
+// True when the last byte is a backslash that separates, not the trail byte
+// of a double-byte character.
+bool ends_in_separator(const char *path, size_t length) {
+  const unsigned last = static_cast<unsigned>(length - 1);
+  return path[last] == '\\' && dbcs_char_kind(path, last) != 2;
+}
+
 } // namespace
+
+unsigned normalized_path_length(const char *path) {
+  const size_t length = std::strlen(path);
+  if (length == 0)
+    return 1;
+  if (length >= 0xFFFFFFF)
+    return 0xFFFFFFF;
+  return static_cast<unsigned>(ends_in_separator(path, length) ? length : length + 1);
+}
+
+void normalize_path(char *path) {
+  const size_t length = std::strlen(path);
+  if (length == 0) {
+    std::strcpy(path, "\\");
+    return;
+  }
+  if (ends_in_separator(path, length))
+    return;
+  path[length] = '\\';
+  path[length + 1] = '\0';
+}
 
 int select_disc(const char *path, char *normalized) {
   use_disc_folders();

@@ -1,16 +1,14 @@
 // SPDX-License-Identifier: MIT
-// The command line, path normalization and the order in which the two dumps run.
+// The command line and the report that a run prints.
 #include "driver/driver.h"
 
-#include "common/dbcs.h"
-#include "common/report.h"
 #include "driver/disc_path.h"
-#include "ifo/ifo_dump.h"
-#include "menuvob/menu_vob_scan.h"
+#include "driver/exit_status.h"
+#include "navigation/walk.h"
 #include "output/graph_report.h"
 #include "output/json_report.h"
+#include "output/text_report.h"
 #include "platform/console.h"
-#include "platform/disc_file.h"
 #include "platform/name_list.h"
 
 #include <cstring>
@@ -103,38 +101,9 @@ Parsed parse_arguments(int argc, char **argv, RunSwitches *run) {
   return Parsed::kRun;
 }
 
-// True when the last byte is a backslash that separates, not the trail byte
-// of a double-byte character.
-bool ends_in_separator(const char *path, size_t length) {
-  const unsigned last = static_cast<unsigned>(length - 1);
-  return path[last] == '\\' && dbcs_char_kind(path, last) != 2;
-}
-
 } // namespace
 
-unsigned normalized_path_length(const char *path) {
-  const size_t length = std::strlen(path);
-  if (length == 0)
-    return 1;
-  if (length >= 0xFFFFFFF)
-    return 0xFFFFFFF;
-  return static_cast<unsigned>(ends_in_separator(path, length) ? length : length + 1);
-}
-
-void normalize_path(char *path) {
-  const size_t length = std::strlen(path);
-  if (length == 0) {
-    std::strcpy(path, "\\");
-    return;
-  }
-  if (ends_in_separator(path, length))
-    return;
-  path[length] = '\\';
-  path[length + 1] = '\0';
-}
-
 int navlist_main(int argc, char **argv) {
-  reset_input_problem();
   if (wants_banner(argc, argv))
     console_write_text("*** NAVLIST Ver 1.00 ***\n");
   if (argc <= 1) {
@@ -160,21 +129,16 @@ int navlist_main(int argc, char **argv) {
   if (const int status = select_disc(argv[run.path_index], path_buffer); status != kDiscSelected)
     return status;
 
-  if (run.report != Report::kText) {
-    // One document on standard output: a file that an image cannot give to
-    // its end is a problem of the report, not a line of text.
-    print_disc_read_failures(false);
-    int status = run.report == Report::kJson
-                     ? write_json_report(path_buffer, run.ifo, run.menu_vob)
-                     : write_graph_report(path_buffer, run.ifo, run.menu_vob);
-    print_disc_read_failures(true);
-    if (status == kExitReportComplete && disc_read_failure_reported())
-      status = kExitInputProblem;
-    return status;
+  switch (run.report) {
+  case Report::kJson:
+    return write_json_report(path_buffer, run.ifo, run.menu_vob);
+  case Report::kGraph:
+    return write_graph_report(path_buffer, run.ifo, run.menu_vob);
+  case Report::kText:
+    break;
   }
-  if (run.ifo)
-    dump_ifo_files(path_buffer);
-  if (run.menu_vob)
-    dump_menu_vobs(path_buffer);
-  return input_problem_reported() ? kExitInputProblem : kExitReportComplete;
+  TextReport report;
+  return navigation::walk_disc(path_buffer, navigation::Dumps{run.ifo, run.menu_vob}, report)
+             ? kExitInputProblem
+             : kExitReportComplete;
 }

@@ -4,7 +4,9 @@
 
 #include "common/bytes.h"
 
+#include <array>
 #include <cstdint>
+#include <string_view>
 
 // Video manager (VIDEO_TS.IFO) header fields.
 inline constexpr uint64_t kVmgiFirstPlayPgc = 0x84;     // byte offset, 0: none
@@ -15,7 +17,9 @@ inline constexpr uint64_t kVtsiTitlePgcTableSector = 0xCC; // VTS_PGCIT
 inline constexpr uint64_t kVtsiMenuTableSector = 0xD0;     // VTSM_PGCI_UT
 inline constexpr uint64_t kVtsiPttTableSector = 0xC8;      // VTS_PTT_SRPT
 
-// A control file shorter than this is not dumped; every header field above
+inline constexpr unsigned kMaxTitleSets = 99;
+
+// A control file shorter than this is not walked; every header field above
 // lies inside it.
 inline constexpr size_t kMinControlFileSize = 4096;
 
@@ -45,6 +49,48 @@ inline bool table_sector_absent(uint32_t sector) {
 }
 
 // The 32-bit start at byte 4 of the search pointer at `pointer`.
-inline uint32_t search_pointer_start(const IfoImage &image, uint64_t pointer) {
-  return get_be32(image.bytes + pointer + 4);
+inline uint32_t search_pointer_start(const IfoBytes &ifo, uint64_t pointer) {
+  return get_be32(ifo.data + pointer + 4);
 }
+
+// True when the fixed part of a program chain at `pgc` lies inside the file.
+inline bool pgc_fits(const IfoBytes &ifo, uint64_t pgc) {
+  return holds(ifo, pgc, kPgcFixedSize);
+}
+
+// A table that opens with its entry count: whether its header lies inside
+// the file, the count it states (0 when not inside) and how many of its
+// entries of `entry_size` bytes lie inside too.
+struct TableExtent {
+  bool inside = false;
+  uint16_t entries = 0;
+  uint16_t listed = 0;
+};
+
+inline TableExtent table_extent(const IfoBytes &ifo, uint64_t table, uint64_t entry_size) {
+  TableExtent extent;
+  extent.inside = holds(ifo, table, kTableHeaderSize);
+  if (extent.inside) {
+    extent.entries = get_be16(ifo.data + table);
+    extent.listed = static_cast<uint16_t>(
+        entries_inside(ifo, table + kTableHeaderSize, extent.entries, entry_size));
+  }
+  return extent;
+}
+
+// The menus that a title set's language unit says it has, by their bits in
+// its menu existence flags, in the order the report names them. A video
+// manager's unit has the title menu only (bit 7).
+struct MenuExistenceFlag {
+  unsigned bit;
+  std::string_view name;
+};
+inline constexpr MenuExistenceFlag kVtsMenuExistence[] = {
+    {0x80, "Root"}, {0x40, "Subpicture"}, {0x20, "Audio"}, {0x10, "Angle"}, {0x08, "Chapter"}};
+
+// The menu type of an entry chain (bits 3-0 of its search pointer's first
+// byte) by name; the types that name no menu say so.
+inline constexpr std::array<std::string_view, 16> kEntryMenuNames = {
+    "No menu",    "No menu",      "Title menu", "Root menu", "Subpicture menu", "Audio menu",
+    "Angle menu", "Chapter menu", "No menu",    "No menu",   "No menu",         "No menu",
+    "No menu",    "No menu",      "No menu",    "No menu"};

@@ -17,18 +17,17 @@ constexpr uint32_t kMaxPgcVisits = uint32_t{1} << 24;
 uint32_t pgc_visits_left = 0;
 
 // Appends the cells of one program chain; false once the index is full.
-bool index_pgc_cells(const IfoImage &image, uint64_t pgc, int32_t lu, int32_t pgc_index) {
-  if (!image_holds(image, pgc, kPgcFixedSize))
+bool index_pgc_cells(const IfoBytes &ifo, uint64_t pgc, int32_t lu, int32_t pgc_index) {
+  if (!holds(ifo, pgc, kPgcFixedSize))
     return true;
-  const unsigned cells = image.bytes[pgc + kPgcCellCount];
-  const uint64_t table = pgc + get_be16(image.bytes + pgc + kPgcCellTable);
+  const unsigned cells = ifo.data[pgc + kPgcCellCount];
+  const uint64_t table = pgc + get_be16(ifo.data + pgc + kPgcCellTable);
   for (unsigned k = 0; k < cells; ++k) {
     const uint64_t entry = table + kCellEntrySize * k;
-    if (!image_holds(image, entry, kCellEntrySize))
+    if (!holds(ifo, entry, kCellEntrySize))
       return true;
-    cell_start_index[cell_start_count++] =
-        CellStartEntry{lu, pgc_index, static_cast<int32_t>(k),
-                       get_be32(image.bytes + entry + kCellFirstVobuSector)};
+    cell_start_index[cell_start_count++] = CellStartEntry{
+        lu, pgc_index, static_cast<int32_t>(k), get_be32(ifo.data + entry + kCellFirstVobuSector)};
     if (cell_start_count == kCellStartIndexSize)
       return false;
   }
@@ -37,19 +36,19 @@ bool index_pgc_cells(const IfoImage &image, uint64_t pgc, int32_t lu, int32_t pg
 
 // Appends the cells of every chain of one language unit; false once the
 // index is full or the walk has followed all the pointers it may.
-bool index_language_unit(const IfoImage &image, uint64_t unit, int32_t lu) {
-  if (!image_holds(image, unit, kTableHeaderSize))
+bool index_language_unit(const IfoBytes &ifo, uint64_t unit, int32_t lu) {
+  if (!holds(ifo, unit, kTableHeaderSize))
     return true;
-  const unsigned count = get_be16(image.bytes + unit);
+  const unsigned count = get_be16(ifo.data + unit);
   for (unsigned j = 0; j < count; ++j) {
     const uint64_t pointer = unit + kTableHeaderSize + kSearchPointerSize * j;
-    if (!image_holds(image, pointer, kSearchPointerSize))
+    if (!holds(ifo, pointer, kSearchPointerSize))
       return true;
     if (pgc_visits_left == 0)
       return false;
     --pgc_visits_left;
-    const uint64_t pgc = unit + search_pointer_start(image, pointer);
-    if (!index_pgc_cells(image, pgc, lu, static_cast<int32_t>(j)))
+    const uint64_t pgc = unit + search_pointer_start(ifo, pointer);
+    if (!index_pgc_cells(ifo, pgc, lu, static_cast<int32_t>(j)))
       return false;
   }
   return true;
@@ -57,18 +56,18 @@ bool index_language_unit(const IfoImage &image, uint64_t unit, int32_t lu) {
 
 } // namespace
 
-int build_cell_start_index(uint64_t pgci_ut_offset, const IfoImage &image) {
+int build_cell_start_index(uint64_t pgci_ut_offset, const IfoBytes &ifo) {
   cell_start_count = 0;
   pgc_visits_left = kMaxPgcVisits;
-  if (pgci_ut_offset == 0 || !image_holds(image, pgci_ut_offset, kTableHeaderSize))
+  if (pgci_ut_offset == 0 || !holds(ifo, pgci_ut_offset, kTableHeaderSize))
     return 0;
-  const unsigned count = get_be16(image.bytes + pgci_ut_offset);
+  const unsigned count = get_be16(ifo.data + pgci_ut_offset);
   for (unsigned i = 0; i < count; ++i) {
     const uint64_t pointer = pgci_ut_offset + kTableHeaderSize + kSearchPointerSize * i;
-    if (!image_holds(image, pointer, kSearchPointerSize))
+    if (!holds(ifo, pointer, kSearchPointerSize))
       return 0;
-    const uint64_t unit = pgci_ut_offset + search_pointer_start(image, pointer);
-    if (!index_language_unit(image, unit, static_cast<int32_t>(i)))
+    const uint64_t unit = pgci_ut_offset + search_pointer_start(ifo, pointer);
+    if (!index_language_unit(ifo, unit, static_cast<int32_t>(i)))
       return 0;
   }
   return 0;

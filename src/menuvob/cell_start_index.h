@@ -18,10 +18,10 @@ extern CellStartEntry cell_start_index[kCellStartIndexSize];
 extern int32_t cell_start_count;
 
 // Empties the index and refills it, in walk order, from the menu PGCI_UT at
-// byte `pgci_ut_offset` of `image` (0: the file has none). Structures that
-// do not lie inside the image are skipped, and the walk ends after 2^24
+// byte `pgci_ut_offset` of `ifo` (0: the file has none). Structures that
+// do not lie inside the file are skipped, and the walk ends after 2^24
 // program chain search pointers, far more than any disc holds.
-int build_cell_start_index(uint64_t pgci_ut_offset, const IfoImage &image);
+int build_cell_start_index(uint64_t pgci_ut_offset, const IfoBytes &ifo);
 
 // The first entry whose first VOBU sector is `pack_number`, or null.
 const CellStartEntry *find_cell_start(uint32_t pack_number);

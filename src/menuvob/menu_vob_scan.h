@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
-// The -V dump: scans menu VOB files for NAV packs and reports their button commands.
+// The NAV pack scan of a menu VOB file: the button commands of every NAV pack, runs of identical
+// packs folded.
 #pragma once
 
 #include "decoder/decoder.h"
 #include "platform/disc_file.h"
 
 #include <cstdint>
-
-inline constexpr size_t kMenuIfoBufferSize = 8 * 1024 * 1024;
-extern uint8_t menu_ifo_buffer[kMenuIfoBufferSize];
 
 struct ButtonRecord {
   uint32_t pack_number;  // index of the NAV pack in its VOB file, from 0
@@ -28,16 +26,11 @@ inline constexpr unsigned kMaxButtonsInPack = 103;
 inline constexpr size_t kFirstButtonCommand = 197;
 inline constexpr size_t kButtonEntrySize = 18;
 
-int dump_menu_vobs(const char *path);
+// Reads the open VOB file to its end into button_records; false when the
+// disc stopped giving its bytes before the end (what was read is kept).
+bool collect_menu_vob(DiscFile *vob);
 
-// Reads the open VOB file to its end and prints its button report. Returns
-// 1 when a printed command was questionable, else 0.
-int scan_menu_vob(DiscFile *vob);
-// Reads the open VOB file to its end into button_records, through ifo_buffer.
-void collect_menu_vob(DiscFile *vob);
-
-// The two halves of scan_menu_vob, for callers that hold the VOB in memory:
-// start a scan, feed it complete packs in file order, then print.
+// The two halves of collect_menu_vob, for callers that hold the VOB in
+// memory: start a collection, then feed it complete packs in file order.
 void begin_button_collection();
 void collect_packs(const uint8_t *packs, size_t pack_count);
-int print_button_report();

@@ -3,8 +3,6 @@
 #include "navigation/disc_index.h"
 
 #include "decoder/name_tables.h"
-#include "ifo/ifo_dump.h"
-#include "ifo/ifo_layout.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -13,47 +11,9 @@ namespace navigation {
 
 namespace {
 
-constexpr uint64_t kPttEntrySize = 4; // PGCN, PGN
-// A title holds at most 999 chapters; a table that claims more per title is
-// not followed past this when mapping chains to titles.
-constexpr unsigned kMaxChaptersPerTitle = 999;
 constexpr uint8_t kLinkNextPgc = 10;
 constexpr uint8_t kLinkPrevPgc = 11;
 constexpr uint8_t kLinkGoUpPgc = 12;
-
-// Where one title's chapter entries lie: [start, start + 4 * chapters).
-struct PttTitle {
-  PttStatus status;
-  uint64_t start;
-  unsigned chapters;
-  uint16_t titles; // of the table, for kTitlePast
-};
-
-PttTitle find_title(const IfoImage &image, unsigned title) {
-  const uint32_t sector = get_be32(image.bytes + kVtsiPttTableSector);
-  if (table_sector_absent(sector))
-    return {PttStatus::kAbsent, 0, 0, 0};
-  const uint64_t table = sector_offset(sector);
-  if (!image_holds(image, table, kTableHeaderSize))
-    return {PttStatus::kTableOutOfRange, 0, 0, 0};
-  const uint16_t titles = get_be16(image.bytes + table);
-  if (title == 0)
-    return {PttStatus::kTitleZero, 0, 0, titles};
-  if (title > titles)
-    return {PttStatus::kTitlePast, 0, 0, titles};
-  const uint64_t entry = table + kTableHeaderSize + kPttEntrySize * (title - 1);
-  // The last title's chapters run to the table's last byte (header bytes 4-7).
-  const uint64_t next = title < titles ? entry + kPttEntrySize : table + 4;
-  if (!image_holds(image, entry, kPttEntrySize) || !image_holds(image, next, kPttEntrySize))
-    return {PttStatus::kTitleOutOfRange, 0, 0, titles};
-  const uint64_t start = table + get_be32(image.bytes + entry);
-  const uint64_t end = table + get_be32(image.bytes + next) + (title < titles ? 0 : 1);
-  if (end < start || !image_holds(image, start, 0))
-    return {PttStatus::kTitleOutOfRange, 0, 0, titles};
-  const uint64_t chapters = (end - start) / kPttEntrySize;
-  return {PttStatus::kFound, start, chapters > 0xFFFF ? 0xFFFFu : static_cast<unsigned>(chapters),
-          titles};
-}
 
 void set_reason(Resolution *out, const char *format, ...) __attribute__((format(printf, 2, 3)));
 void set_reason(Resolution *out, const char *format, ...) {
@@ -230,8 +190,8 @@ void link_pttn(const DiscIndex &index, const Origin &origin, unsigned chapter, R
                                                           : 0;
   if (title == 0)
     return set_reason(out, "the chain belongs to no title");
-  chapter_chain(index, origin.title_set, find_chapter(*origin.image, title, chapter), title,
-                chapter, out);
+  chapter_chain(index, origin.title_set, find_chapter(*origin.ifo, title, chapter), title, chapter,
+                out);
 }
 
 void system_space(const DiscIndex &index, const Origin &origin, const Target &target,
@@ -265,98 +225,79 @@ void system_space(const DiscIndex &index, const Origin &origin, const Target &ta
 
 } // namespace
 
-PttLookup find_chapter(const IfoImage &image, unsigned title, unsigned chapter) {
-  const PttTitle found = find_title(image, title);
-  if (found.status != PttStatus::kFound)
-    return {found.status, 0, found.titles};
-  if (chapter == 0)
-    return {PttStatus::kChapterZero, 0, 0};
-  if (chapter > found.chapters)
-    return {PttStatus::kChapterPast, 0, static_cast<uint16_t>(found.chapters)};
-  const uint64_t entry = found.start + kPttEntrySize * (chapter - 1);
-  if (!image_holds(image, entry, kPttEntrySize))
-    return {PttStatus::kTitleOutOfRange, 0, 0};
-  return {PttStatus::kFound, get_be16(image.bytes + entry), 0};
-}
+namespace {
 
-void title_of_chains(const IfoImage &image, std::array<uint8_t, 65536> &titles) {
-  titles.fill(0);
-  for (unsigned title = 1; title <= kMaxIndexedTitles; ++title) {
-    const PttTitle found = find_title(image, title);
-    if (found.status != PttStatus::kFound)
-      break;
-    const unsigned chapters =
-        found.chapters < kMaxChaptersPerTitle ? found.chapters : kMaxChaptersPerTitle;
-    for (unsigned c = 0; c < chapters; ++c) {
-      const uint64_t entry = found.start + kPttEntrySize * c;
-      if (!image_holds(image, entry, kPttEntrySize))
-        break;
-      uint8_t &owner = titles[get_be16(image.bytes + entry)];
-      if (owner == 0)
-        owner = static_cast<uint8_t>(title);
+// A menu PGCI_UT: its language units, and the entry chains of language unit 1.
+void index_menus(const IfoBytes &ifo, uint64_t sector_field, DomainIndex &menus) {
+  const uint32_t sector = get_be32(ifo.data + sector_field);
+  const uint64_t table = sector_offset(sector);
+  menus.present = !table_sector_absent(sector);
+  const TableExtent extent = table_extent(ifo, table, kSearchPointerSize);
+  menus.in_file = menus.present && extent.inside;
+  if (!menus.in_file)
+    return;
+  for (unsigned i = 0; i < extent.listed; ++i) {
+    const uint64_t unit =
+        table + search_pointer_start(ifo, table + kTableHeaderSize + kSearchPointerSize * i);
+    const TableExtent chains = table_extent(ifo, unit, kSearchPointerSize);
+    menus.units.push_back(ChainTableIndex{chains.inside, chains.entries, chains.listed});
+    for (unsigned k = 0; i == 0 && k < chains.listed; ++k) {
+      const uint64_t pointer = unit + kTableHeaderSize + kSearchPointerSize * k;
+      const uint8_t category = ifo.data[pointer];
+      if ((category & 0x80) == 0 || !pgc_fits(ifo, unit + search_pointer_start(ifo, pointer)))
+        continue;
+      uint16_t &pgcn = menus.entry_pgcn[category & 0x0F];
+      if (pgcn == 0)
+        pgcn = static_cast<uint16_t>(k + 1);
     }
   }
 }
 
-void IndexBuilder::problem(const Problem &problem) {
-  if (problems_ != nullptr)
-    problems_->problem(problem);
-}
-
-void IndexBuilder::begin_control_file(const ControlFile &file) {
-  title_set_ = file.title_set;
-  if (title_set_ == 0)
-    return;
-  TitleSetIndex &set = index_.title_sets[title_set_];
-  set.read = true;
-  set.first_chapters.clear();
-  for (unsigned title = 1; title <= kMaxIndexedTitles; ++title)
-    set.first_chapters.push_back(find_chapter(*file.image, title, 1));
-}
-
-DomainIndex *IndexBuilder::domain(Domain d) {
-  return domain_of(index_, d, title_set_);
-}
-
-void IndexBuilder::begin_section(const SectionInfo &section) {
-  switch (section.section) {
-  case Section::kTitleTable:
-    index_.title_table = section.present;
-    index_.title_table_in_file = section.inside;
-    index_.titles_stated = section.entries;
-    return;
-  case Section::kFirstPlay:
-    index_.first_play = section.inside;
-    return;
-  case Section::kVmgmMenus:
-  case Section::kVtsMenus:
-  case Section::kVtsTitles:
-    break;
+void index_video_manager(const IfoBytes &ifo, DiscIndex &index) {
+  const uint32_t sector = get_be32(ifo.data + kVmgiTitleTableSector);
+  const uint64_t table = sector_offset(sector);
+  index.title_table = sector != 0;
+  const TableExtent extent = table_extent(ifo, table, kTitleEntrySize);
+  index.title_table_in_file = index.title_table && extent.inside;
+  if (index.title_table_in_file) {
+    index.titles_stated = extent.entries;
+    for (unsigned i = 0; i < extent.listed; ++i) {
+      const uint8_t *row = ifo.data + table + kTableHeaderSize + kTitleEntrySize * i;
+      index.titles.push_back(TitleTableRow{row[6], row[7]});
+    }
   }
-  DomainIndex *d = domain(section.section == Section::kVmgmMenus  ? Domain::kVmgm
-                          : section.section == Section::kVtsMenus ? Domain::kVtsm
-                                                                  : Domain::kVtsTitle);
-  d->present = section.present;
-  d->in_file = section.inside;
-  if (section.section == Section::kVtsTitles)
-    d->units.push_back(ChainTableIndex{section.inside, section.entries, section.listed});
+  const uint32_t first_play = get_be32(ifo.data + kVmgiFirstPlayPgc);
+  index.first_play = first_play != 0 && pgc_fits(ifo, first_play);
+  index_menus(ifo, kVmgiMenuTableSector, index.vmgm);
 }
 
-void IndexBuilder::title(const TitleEntry &entry) {
-  index_.titles.push_back(TitleTableRow{entry.title_set, entry.title_in_set});
+void index_title_set(const IfoBytes &ifo, TitleSetIndex &set) {
+  set.read = true;
+  const uint32_t sector = get_be32(ifo.data + kVtsiTitlePgcTableSector);
+  set.titles.present = !table_sector_absent(sector);
+  const TableExtent extent = table_extent(ifo, sector_offset(sector), kSearchPointerSize);
+  set.titles.in_file = set.titles.present && extent.inside;
+  set.titles.units.push_back(set.titles.in_file
+                                 ? ChainTableIndex{true, extent.entries, extent.listed}
+                                 : ChainTableIndex{});
+  index_menus(ifo, kVtsiMenuTableSector, set.menus);
+  for (unsigned title = 1; title <= kMaxIndexedTitles; ++title)
+    set.first_chapters.push_back(find_chapter(ifo, title, 1));
 }
 
-void IndexBuilder::begin_language_unit(const LanguageUnit &unit) {
-  domain(unit.domain)->units.push_back(ChainTableIndex{unit.inside, unit.chains, unit.listed});
-}
+} // namespace
 
-void IndexBuilder::begin_chain(const Chain &chain) {
-  const bool menu = chain.ref.domain == Domain::kVmgm || chain.ref.domain == Domain::kVtsm;
-  if (!menu || chain.ref.language_unit != 1 || !chain.entry)
+void index_disc(ControlFiles &files, DiscIndex &index) {
+  const LoadedIfo &vmg = files.take(0);
+  if (vmg.result != LoadResult::kLoaded)
     return;
-  uint16_t &pgcn = domain(chain.ref.domain)->entry_pgcn[chain.entry_id];
-  if (pgcn == 0)
-    pgcn = chain.ref.pgcn;
+  index_video_manager(vmg.bytes(), index);
+  for (unsigned n = 1; n <= kMaxTitleSets; ++n) {
+    const LoadedIfo &vts = files.take(n);
+    if (vts.result != LoadResult::kLoaded)
+      return;
+    index_title_set(vts.bytes(), index.title_sets[n]);
+  }
 }
 
 void resolve_target(const DiscIndex &index, const Origin &origin, const Target &target,
@@ -390,7 +331,7 @@ void resolve_target(const DiscIndex &index, const Origin &origin, const Target &
     if (target.kind == TargetKind::kJumpVTS_TT)
       return set_title(index, origin.title_set, target.title, out);
     return chapter_chain(index, origin.title_set,
-                         find_chapter(*origin.image, target.title, target.chapter), target.title,
+                         find_chapter(*origin.ifo, target.title, target.chapter), target.title,
                          target.chapter, out);
   case TargetKind::kJumpSS:
   case TargetKind::kCallSS:

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The tables a command's target is resolved through, gathered by a first walk, and the resolution.
+// The tables a command's target is resolved through, read from every control file, and the
+// resolution.
 #pragma once
 
 #include "common/bytes.h"
 #include "decoder/command_info.h"
-#include "ifo/ifo_dump.h"
+#include "ifo/ifo_layout.h"
+#include "ifo/ptt_table.h"
+#include "navigation/control_files.h"
 #include "navigation/model.h"
 
 #include <array>
@@ -14,8 +17,6 @@
 namespace navigation {
 
 inline constexpr unsigned kMenuTypes = 16;
-// Commands name titles with one byte: no title past this is ever looked up.
-inline constexpr unsigned kMaxIndexedTitles = 255;
 
 // One table of program chain search pointers: a language unit, or a title
 // set's title chain table.
@@ -33,28 +34,6 @@ struct DomainIndex {
   // Menus: the first chain of language unit 1 that is the entry of each menu type, 0: none.
   std::array<uint16_t, kMenuTypes> entry_pgcn{};
 };
-
-// What a title set's part-of-title table (VTS_PTT_SRPT, control file offset
-// 0xC8) says about one chapter.
-enum class PttStatus : uint8_t {
-  kFound,
-  kAbsent,          // the table's start sector is 0
-  kTableOutOfRange, // its header lies outside the file
-  kTitleZero,
-  kTitlePast,       // count: the titles of the table
-  kTitleOutOfRange, // the title's offset entry, or its chapter list, lies outside the file
-  kChapterZero,
-  kChapterPast, // count: the title's chapters
-};
-
-struct PttLookup {
-  PttStatus status;
-  uint16_t pgcn;  // kFound
-  uint16_t count; // kTitlePast, kChapterPast
-};
-
-// Chapter `chapter` of title `title` (both from 1) in the part-of-title table of `image`.
-PttLookup find_chapter(const IfoImage &image, unsigned title, unsigned chapter);
 
 struct TitleSetIndex {
   bool read = false; // its control file loaded and was walked
@@ -79,24 +58,9 @@ struct DiscIndex {
   std::array<TitleSetIndex, kMaxTitleSets + 1> title_sets; // [1..99]
 };
 
-// Receives the first walk's events and fills `index`; hands each problem on
-// to `problems` (when not null).
-class IndexBuilder : public Visitor {
-public:
-  IndexBuilder(DiscIndex &index, Visitor *problems) : index_(index), problems_(problems) {}
-  void problem(const Problem &problem) override;
-  void begin_control_file(const ControlFile &file) override;
-  void begin_section(const SectionInfo &section) override;
-  void title(const TitleEntry &entry) override;
-  void begin_language_unit(const LanguageUnit &unit) override;
-  void begin_chain(const Chain &chain) override;
-
-private:
-  DomainIndex *domain(Domain d);
-  DiscIndex &index_;
-  Visitor *problems_;
-  unsigned title_set_ = 0;
-};
+// Reads the index from the control files that a walk of the disc reaches:
+// VIDEO_TS.IFO, then the title sets in order up to the first that does not load.
+void index_disc(ControlFiles &files, DiscIndex &index);
 
 // Where a command runs: its chain (when known) and the control file that holds it.
 struct Origin {
@@ -108,15 +72,11 @@ struct Origin {
   ChainRef chain;
   uint8_t category; // the chain's search pointer byte 0
   uint16_t next_pgcn, prev_pgcn, goup_pgcn;
-  const IfoImage *image; // the control file of the chain's domain
+  const IfoBytes *ifo; // the control file of the chain's domain
   // The title set's title number of each title chain (0: none), or null
   // when not yet known; see title_of_chains.
   const uint8_t *chain_titles;
 };
-
-// For each title chain number (index pgcn, 0..65535) of `image`'s title set, the
-// first title whose part-of-title table names it, 0 for none.
-void title_of_chains(const IfoImage &image, std::array<uint8_t, 65536> &titles);
 
 // Resolves `target` as seen from `origin`; fills `out`.
 void resolve_target(const DiscIndex &index, const Origin &origin, const Target &target,

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-// The navigation model: what one walk of the disc tells the structured reports, event by event.
+// The navigation model: what one walk of the disc tells its renderers, event by event.
 //
-// walk_disc (navigation/walk.h) reads the disc in the text report's order and
-// calls a Visitor: first every problem the text report would print, then the
-// control files (title table, first play, menus by language unit, each title
-// set's titles and menus, every program chain with its three command lists)
-// and the menu VOBs (button groups). Nothing is kept: every pointer and view
-// handed to a visitor is valid only during that call.
+// walk_disc (navigation/walk.h) reads the disc in the report's order and
+// calls a Visitor: the control files (title table, first play, menus by
+// language unit, each title set's titles and menus, every program chain with
+// its three command lists), then the menu VOBs (button groups), each problem
+// where it is met. Nothing is kept: every pointer and view handed to a
+// visitor is valid only during that call.
 #pragma once
 
 #include "common/bytes.h"
@@ -50,7 +50,7 @@ struct Resolution {
 struct ControlFile {
   const char *name; // the file's own name, without the folder
   unsigned title_set;
-  const IfoImage *image;
+  const IfoBytes *ifo;
 };
 
 // The parts of a control file, in report order: the video manager's title
@@ -60,7 +60,8 @@ enum class Section : uint8_t { kTitleTable, kFirstPlay, kVmgmMenus, kVtsTitles, 
 struct SectionInfo {
   Section section;
   // False when the file says the table is not there (the text report prints
-  // "----"); then no event comes until end_section.
+  // "----"); then no event comes until end_section. First play: the file
+  // names no first-play chain.
   bool present;
   // The table's header lies inside the file (first play: the chain does).
   bool inside;
@@ -115,6 +116,15 @@ struct Chain {
 
 enum class CommandList : uint8_t { kPre, kPost, kCell, kButton };
 
+struct CommandListInfo {
+  CommandList list;
+  // The length the command table states for the list (0 without a table).
+  unsigned stated;
+  // The command table lies outside the file: the list is empty, and a
+  // problem says why.
+  bool table_outside;
+};
+
 // One command, decoded once.
 struct Command {
   CommandList list;
@@ -150,8 +160,14 @@ struct ButtonGroup {
   unsigned cell;
 };
 
-// A message or out-of-range marker of the text report.
+// The level of the disc's structure a problem belongs to, which decides
+// where the text report puts it: a message about a file, a title entry, a
+// table of the file, a program chain, or a command list.
+enum class ProblemLevel : uint8_t { kFile, kTitle, kTable, kChain, kCommand };
+
+// A message or out-of-range marker of the report.
 struct Problem {
+  ProblemLevel level;
   // As the text report prints it, without its indentation and newline:
   // "(out of range: PGC 002 at 0x1234)", "DISC\VIDEO_TS.IFO not found.".
   std::string_view message;
@@ -166,7 +182,7 @@ class Visitor {
 public:
   virtual ~Visitor() = default;
 
-  // All problems come first, in the text report's order.
+  // Each problem where the walk meets it.
   virtual void problem(const Problem &) {}
 
   // The control files (-I): begin_control_file for each file that loaded.
@@ -178,7 +194,7 @@ public:
   virtual void begin_chain(const Chain &) {}
   // Each chain has the three lists pre, post and cell, in that order, each
   // possibly empty.
-  virtual void begin_command_list(CommandList) {}
+  virtual void begin_command_list(const CommandListInfo &) {}
   virtual void command(const Command &) {}
   virtual void end_command_list() {}
   virtual void end_chain() {}

@@ -1,72 +1,77 @@
 // SPDX-License-Identifier: MIT
-// One walk of the disc for the structured reports: the control files and menu VOBs in report order.
+// The one walk of the disc: the control files and the menu VOBs in report order, to a Visitor.
 #include "navigation/walk.h"
 
 #include "decoder/decoder.h"
-#include "ifo/ifo_dump.h"
+#include "ifo/cell_table.h"
 #include "ifo/ifo_layout.h"
-#include "ifo/pgc_commands.h"
 #include "menuvob/cell_start_index.h"
 #include "menuvob/menu_vob_scan.h"
-#include "navigation/disc_files.h"
+#include "navigation/control_files.h"
 #include "navigation/disc_index.h"
+#include "platform/disc_file.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <memory>
+#include <string>
 
 namespace navigation {
 
 namespace {
 
-constexpr unsigned kNameSize = 260;
 constexpr unsigned kWhatSize = 48;
-constexpr unsigned kMessageSize = kNameSize + 64;
+constexpr unsigned kMessageSize = 400;
+// The -V dump reads a menu VOB's control file up to 8 MiB: its menu tables
+// lie there, and nothing past it is looked at.
+constexpr size_t kMenuVobIfoRead = 8 * 1024 * 1024;
+// The "Used by Cell=" list names at most this many cells, then "...".
+constexpr unsigned kMaxListedCells = 33;
+
 class Walker {
 public:
-  Walker(const char *path, Visitor &visitor, DiscIndex &index, bool content)
-      : path_(path), visitor_(visitor), index_(index), content_(content) {}
+  Walker(const char *path, Dumps dumps, Visitor &visitor)
+      : path_(path), dumps_(dumps), visitor_(visitor), files_(path) {}
 
-  void walk_control_files();
-  void walk_menu_vobs();
-  bool problem_reported() const { return problem_reported_; }
-  // Pass 1 reports the problems of the control files only when -I is on.
-  bool report_ifo_problems = true;
+  bool walk();
 
 private:
-  void problem(const char *file, bool has_offset, uint64_t offset, const char *format, ...)
-      __attribute__((format(printf, 5, 6)));
-  void out_of_range(uint64_t offset, const char *format, ...) __attribute__((format(printf, 3, 4)));
-  bool load(const char *leaf, bool report_missing);
+  void problem(ProblemLevel level, const char *file, bool has_offset, uint64_t offset,
+               const char *format, ...) __attribute__((format(printf, 6, 7)));
+  void out_of_range(ProblemLevel level, uint64_t offset, const char *format, ...)
+      __attribute__((format(printf, 4, 5)));
+  void read_failure(const std::string &name, const char *leaf);
 
+  void control_files();
+  bool enter_control_file(unsigned title_set);
   void title_table();
   void first_play();
   void menu_table(uint64_t sector_field, Domain domain);
   void title_chains();
-  SectionInfo table_section(Section section, bool present, uint64_t table, uint64_t entry_size);
-  void chain_list(uint64_t table, unsigned count, unsigned listed, ChainRef ref);
+  void chain_list(uint64_t table, TableExtent extent, ChainRef ref);
   void chain(uint64_t pgc, ChainRef ref, uint8_t category);
   unsigned command_list(CommandList list, uint64_t first, unsigned count, const char *name,
                         const CellTable *cells);
   void emit_command(CommandList list, unsigned number, uint64_t offset, const uint8_t *bytes,
                     const CellTable *cells);
-  void menu_vob_pair(const char *ifo_leaf, const char *vob_leaf, Domain domain, unsigned title_set,
-                     uint64_t sector_field, unsigned *scanned);
-  void set_menu_origin(const IfoImage &image, uint64_t pgci_ut, const ButtonGroup &group);
+
+  void menu_vobs();
+  bool menu_vob(unsigned title_set);
+  void button_groups(const MenuVob &vob, uint64_t pgci_ut);
+  void set_menu_origin(uint64_t pgci_ut, const ButtonGroup &group);
 
   const char *path_;
+  Dumps dumps_;
   Visitor &visitor_;
-  DiscIndex &index_;
-  bool content_; // pass 2: commands and buttons, no problems
+  ControlFiles files_;
+  std::unique_ptr<DiscIndex> index_;
   bool problem_reported_ = false;
-  bool in_ifo_dump_ = false;
+  bool reporting_ = true; // problems of the control files are left out without -I
 
-  char name_[kNameSize];
-  const char *leaf_ = nullptr; // the current file's own name, inside name_
-  IfoImage image_{};
+  std::string leaf_; // the current file's own name
+  IfoBytes ifo_{};
   Origin origin_{};
   bool chain_titles_ready_ = false;
   std::unique_ptr<std::array<uint8_t, 65536>> chain_titles_;
@@ -74,8 +79,9 @@ private:
   char text_[kDecodedTextSize];
 };
 
-void Walker::problem(const char *file, bool has_offset, uint64_t offset, const char *format, ...) {
-  if (content_ || (in_ifo_dump_ && !report_ifo_problems))
+void Walker::problem(ProblemLevel level, const char *file, bool has_offset, uint64_t offset,
+                     const char *format, ...) {
+  if (!reporting_)
     return;
   problem_reported_ = true;
   char message[kMessageSize];
@@ -84,110 +90,112 @@ void Walker::problem(const char *file, bool has_offset, uint64_t offset, const c
   const int length = std::vsnprintf(message, sizeof message, format, args);
   va_end(args);
   const size_t size = length < 0 ? 0 : std::min<size_t>(length, sizeof message - 1);
-  visitor_.problem(Problem{std::string_view(message, size), file, has_offset, offset});
+  visitor_.problem(Problem{level, std::string_view(message, size), file, has_offset, offset});
 }
 
-void Walker::out_of_range(uint64_t offset, const char *format, ...) {
+void Walker::out_of_range(ProblemLevel level, uint64_t offset, const char *format, ...) {
   char what[kWhatSize];
   va_list args;
   va_start(args, format);
   std::vsnprintf(what, sizeof what, format, args);
   va_end(args);
-  problem(leaf_, true, offset, "(out of range: %s at 0x%llX)", what,
+  problem(level, leaf_.c_str(), true, offset, "(out of range: %s at 0x%llX)", what,
           static_cast<unsigned long long>(offset));
 }
 
-// Loads a control file of the -I dump into ifo_buffer; reports why not.
-bool Walker::load(const char *leaf, bool report_missing) {
-  std::snprintf(name_, sizeof name_, "%s%s", path_, leaf);
-  leaf_ = name_ + std::strlen(name_) - std::strlen(leaf);
-  bool failed = false;
-  const LoadResult result = load_control_file(name_, ifo_buffer, kIfoBufferSize, &image_, &failed);
-  if (result == LoadResult::kNotFound) {
-    if (report_missing)
-      problem(leaf_, false, 0, "%s not found.", name_);
-    return false;
-  }
-  // As in the text report: a read that failed, then what was read, if enough.
-  if (failed)
-    problem(leaf_, false, 0, "%s cannot be read to its end.", name_);
-  if (result == LoadResult::kTooShort) {
-    problem(leaf_, false, 0, "%s is invalid format.", name_);
-    return false;
-  }
-  return true;
+void Walker::read_failure(const std::string &name, const char *leaf) {
+  problem(ProblemLevel::kFile, leaf, false, 0, "%s cannot be read to its end.", name.c_str());
 }
 
-void Walker::walk_control_files() {
-  in_ifo_dump_ = true;
+bool Walker::walk() {
+  if (dumps_.resolve || (dumps_.ifo && dumps_.menu_vob))
+    files_.keep_files();
+  if (dumps_.resolve) {
+    index_ = std::make_unique<DiscIndex>();
+    index_disc(files_, *index_);
+  }
+  if (dumps_.ifo || dumps_.chains_without_ifo) {
+    reporting_ = dumps_.ifo;
+    control_files();
+    reporting_ = true;
+  }
+  if (dumps_.menu_vob)
+    menu_vobs();
+  return problem_reported_;
+}
+
+// -I: VIDEO_TS.IFO, then the title sets in order; the walk stops at the
+// first file that does not load. Only a missing first title set is worth a
+// message; a gap later simply ends the disc.
+void Walker::control_files() {
   visitor_.begin_ifo_dump();
-  if (load("VIDEO_TS.IFO", true)) {
-    visitor_.begin_control_file(ControlFile{leaf_, 0, &image_});
+  for (unsigned n = 0; n <= kMaxTitleSets && enter_control_file(n); ++n) {
+    visitor_.begin_control_file(ControlFile{leaf_.c_str(), n, &ifo_});
     origin_ = Origin{};
-    origin_.image = &image_;
-    title_table();
-    first_play();
-    menu_table(kVmgiMenuTableSector, Domain::kVmgm);
-    visitor_.end_control_file();
-    for (unsigned n = 1; n <= kMaxTitleSets; ++n) {
-      char leaf[16];
-      std::snprintf(leaf, sizeof leaf, "VTS_%02u_0.IFO", n);
-      // Only a missing first title set is worth a message; a gap later
-      // simply ends the disc.
-      if (!load(leaf, n == 1))
-        break;
-      visitor_.begin_control_file(ControlFile{leaf_, n, &image_});
-      origin_ = Origin{};
-      origin_.title_set = n;
-      origin_.image = &image_;
-      chain_titles_ready_ = false;
+    origin_.title_set = n;
+    origin_.ifo = &ifo_;
+    chain_titles_ready_ = false;
+    if (n == 0) {
+      title_table();
+      first_play();
+      menu_table(kVmgiMenuTableSector, Domain::kVmgm);
+    } else {
       title_chains();
       menu_table(kVtsiMenuTableSector, Domain::kVtsm);
-      visitor_.end_control_file();
     }
+    visitor_.end_control_file();
   }
   visitor_.end_ifo_dump();
-  in_ifo_dump_ = false;
 }
 
-// A table that opens with its entry count: whether it and its entries lie inside the file.
-SectionInfo Walker::table_section(Section section, bool present, uint64_t table,
-                                  uint64_t entry_size) {
-  SectionInfo info{section, present, false, 0, 0};
-  info.inside = present && image_holds(image_, table, kTableHeaderSize);
-  if (info.inside) {
-    info.entries = get_be16(image_.bytes + table);
-    info.listed = static_cast<uint16_t>(
-        entries_inside(image_, table + kTableHeaderSize, info.entries, entry_size));
+// Loads a control file for -I and reports why it cannot be walked: a read
+// that failed, then what was read, if too little.
+bool Walker::enter_control_file(unsigned title_set) {
+  const LoadedIfo &ifo = files_.take(title_set);
+  const std::string name = files_.name(title_set);
+  leaf_ = ControlFiles::own_name(title_set);
+  if (ifo.result == LoadResult::kNotFound) {
+    if (title_set <= 1)
+      problem(ProblemLevel::kFile, leaf_.c_str(), false, 0, "%s not found.", name.c_str());
+    return false;
   }
-  return info;
+  if (ifo.read_failed)
+    read_failure(name, leaf_.c_str());
+  if (ifo.result == LoadResult::kTooShort) {
+    problem(ProblemLevel::kFile, leaf_.c_str(), false, 0, "%s is invalid format.", name.c_str());
+    return false;
+  }
+  ifo_ = ifo.bytes();
+  return true;
 }
 
 void Walker::title_table() {
   // A start sector of 0 would read the file's own header as a title table.
-  const uint32_t sector = get_be32(image_.bytes + kVmgiTitleTableSector);
+  const uint32_t sector = get_be32(ifo_.data + kVmgiTitleTableSector);
   const uint64_t table = sector_offset(sector);
-  SectionInfo info = table_section(Section::kTitleTable, sector != 0, table, kTitleEntrySize);
-  visitor_.begin_section(info);
-  if (info.present && !info.inside)
-    out_of_range(table, "title table");
-  for (unsigned i = 0; i < info.listed; ++i) {
+  const TableExtent extent =
+      sector != 0 ? table_extent(ifo_, table, kTitleEntrySize) : TableExtent{};
+  visitor_.begin_section(
+      SectionInfo{Section::kTitleTable, sector != 0, extent.inside, extent.entries, extent.listed});
+  if (sector != 0 && !extent.inside)
+    out_of_range(ProblemLevel::kTitle, table, "title table");
+  for (unsigned i = 0; i < extent.listed; ++i) {
     const uint64_t entry = table + kTableHeaderSize + kTitleEntrySize * i;
-    const uint8_t *e = image_.bytes + entry;
+    const uint8_t *e = ifo_.data + entry;
     visitor_.title(TitleEntry{i + 1, e[6], e[7], e[1], get_be16(e + 2), entry});
   }
-  if (info.listed < info.entries)
-    out_of_range(table + kTableHeaderSize + kTitleEntrySize * info.listed, "title %02u",
-                 info.listed + 1u);
+  if (extent.listed < extent.entries)
+    out_of_range(ProblemLevel::kTitle, table + kTableHeaderSize + kTitleEntrySize * extent.listed,
+                 "title %02u", extent.listed + 1u);
   visitor_.end_section();
 }
 
 void Walker::first_play() {
-  const uint32_t pgc = get_be32(image_.bytes + kVmgiFirstPlayPgc);
-  const bool inside = pgc != 0 && pgc_fits(image_, pgc);
+  const uint32_t pgc = get_be32(ifo_.data + kVmgiFirstPlayPgc);
+  const bool inside = pgc != 0 && pgc_fits(ifo_, pgc);
   visitor_.begin_section(SectionInfo{Section::kFirstPlay, pgc != 0, inside, inside, inside});
   if (pgc != 0 && !inside)
-    out_of_range(pgc, "first play PGC");
+    out_of_range(ProblemLevel::kTable, pgc, "first play PGC");
   if (inside)
     chain(pgc, ChainRef{Domain::kFirstPlay, 0, 0, 0}, 0);
   visitor_.end_section();
@@ -196,73 +204,80 @@ void Walker::first_play() {
 // A menu PGCI_UT: its language units and their chains.
 void Walker::menu_table(uint64_t sector_field, Domain domain) {
   const auto title_set = static_cast<uint8_t>(origin_.title_set);
-  const uint32_t sector = get_be32(image_.bytes + sector_field);
+  const uint32_t sector = get_be32(ifo_.data + sector_field);
   const uint64_t table = sector_offset(sector);
-  const SectionInfo info =
-      table_section(domain == Domain::kVmgm ? Section::kVmgmMenus : Section::kVtsMenus,
-                    !table_sector_absent(sector), table, kSearchPointerSize);
-  visitor_.begin_section(info);
-  if (info.present && !info.inside)
-    out_of_range(table, "menu PGC table");
-  for (unsigned i = 0; i < info.listed; ++i) {
+  const bool present = !table_sector_absent(sector);
+  const TableExtent extent =
+      present ? table_extent(ifo_, table, kSearchPointerSize) : TableExtent{};
+  visitor_.begin_section(
+      SectionInfo{domain == Domain::kVmgm ? Section::kVmgmMenus : Section::kVtsMenus, present,
+                  extent.inside, extent.entries, extent.listed});
+  if (present && !extent.inside)
+    out_of_range(ProblemLevel::kTable, table, "menu PGC table");
+  for (unsigned i = 0; i < extent.listed; ++i) {
     const uint64_t pointer = table + kTableHeaderSize + kSearchPointerSize * i;
-    const uint8_t *p = image_.bytes + pointer;
-    const uint64_t unit_table = table + search_pointer_start(image_, pointer);
-    LanguageUnit unit{domain, title_set, i + 1, {p[0], p[1]}, p[3], false, 0, 0};
-    unit.inside = image_holds(image_, unit_table, kTableHeaderSize);
-    if (unit.inside) {
-      unit.chains = get_be16(image_.bytes + unit_table);
-      unit.listed = static_cast<uint16_t>(
-          entries_inside(image_, unit_table + kTableHeaderSize, unit.chains, kSearchPointerSize));
-    }
-    visitor_.begin_language_unit(unit);
-    if (!unit.inside)
-      out_of_range(unit_table, "language unit %02u", i + 1);
+    const uint8_t *p = ifo_.data + pointer;
+    const uint64_t unit_table = table + search_pointer_start(ifo_, pointer);
+    const TableExtent chains = table_extent(ifo_, unit_table, kSearchPointerSize);
+    visitor_.begin_language_unit(LanguageUnit{domain,
+                                              title_set,
+                                              i + 1,
+                                              {p[0], p[1]},
+                                              p[3],
+                                              chains.inside,
+                                              chains.entries,
+                                              chains.listed});
+    if (!chains.inside)
+      out_of_range(ProblemLevel::kTable, unit_table, "language unit %02u", i + 1);
     else
-      chain_list(unit_table, unit.chains, unit.listed,
-                 ChainRef{domain, title_set, static_cast<uint16_t>(i + 1), 0});
+      chain_list(unit_table, chains, ChainRef{domain, title_set, static_cast<uint16_t>(i + 1), 0});
     visitor_.end_language_unit();
   }
-  if (info.listed < info.entries)
-    out_of_range(table + kTableHeaderSize + kSearchPointerSize * info.listed, "language unit %02u",
-                 info.listed + 1u);
+  if (extent.listed < extent.entries)
+    out_of_range(ProblemLevel::kTable,
+                 table + kTableHeaderSize + kSearchPointerSize * extent.listed,
+                 "language unit %02u", extent.listed + 1u);
   visitor_.end_section();
 }
 
 void Walker::title_chains() {
-  const uint32_t sector = get_be32(image_.bytes + kVtsiTitlePgcTableSector);
+  const uint32_t sector = get_be32(ifo_.data + kVtsiTitlePgcTableSector);
   const uint64_t table = sector_offset(sector);
-  const SectionInfo info =
-      table_section(Section::kVtsTitles, !table_sector_absent(sector), table, kSearchPointerSize);
-  visitor_.begin_section(info);
-  if (info.present && !info.inside)
-    out_of_range(table, "title PGC table");
-  if (info.inside)
-    chain_list(table, info.entries, info.listed,
+  const bool present = !table_sector_absent(sector);
+  const TableExtent extent =
+      present ? table_extent(ifo_, table, kSearchPointerSize) : TableExtent{};
+  visitor_.begin_section(
+      SectionInfo{Section::kVtsTitles, present, extent.inside, extent.entries, extent.listed});
+  if (present && !extent.inside)
+    out_of_range(ProblemLevel::kTable, table, "title PGC table");
+  if (extent.inside)
+    chain_list(table, extent,
                ChainRef{Domain::kVtsTitle, static_cast<uint8_t>(origin_.title_set), 0, 0});
   visitor_.end_section();
 }
 
 // A table of chain search pointers (a language unit or a VTS_PGCIT) whose
-// header lies inside the file: `listed` of its `count` pointers do too.
-void Walker::chain_list(uint64_t table, unsigned count, unsigned listed, ChainRef ref) {
-  for (unsigned k = 0; k < listed; ++k) {
+// header lies inside the file.
+void Walker::chain_list(uint64_t table, TableExtent extent, ChainRef ref) {
+  for (unsigned k = 0; k < extent.listed; ++k) {
     const uint64_t pointer = table + kTableHeaderSize + kSearchPointerSize * k;
-    const uint64_t pgc = table + search_pointer_start(image_, pointer);
-    if (!pgc_fits(image_, pgc)) {
-      out_of_range(pgc, "PGC %03u", k + 1);
+    const uint64_t pgc = table + search_pointer_start(ifo_, pointer);
+    if (!pgc_fits(ifo_, pgc)) {
+      out_of_range(ProblemLevel::kChain, pgc, "PGC %03u", k + 1);
       continue;
     }
     ref.pgcn = static_cast<uint16_t>(k + 1);
-    chain(pgc, ref, image_.bytes[pointer]);
+    chain(pgc, ref, ifo_.data[pointer]);
   }
   // Every later pointer lies further out: the list ends here.
-  if (listed < count)
-    out_of_range(table + kTableHeaderSize + kSearchPointerSize * listed, "PGC %03u", listed + 1);
+  if (extent.listed < extent.entries)
+    out_of_range(ProblemLevel::kChain,
+                 table + kTableHeaderSize + kSearchPointerSize * extent.listed, "PGC %03u",
+                 extent.listed + 1u);
 }
 
 void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category) {
-  const uint8_t *p = image_.bytes + pgc;
+  const uint8_t *p = ifo_.data + pgc;
   Chain header{};
   header.ref = ref;
   header.offset = pgc;
@@ -279,11 +294,11 @@ void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category) {
   const uint64_t table = pgc + table_start;
   // A start of 0 is how discs say that a chain has no commands at all.
   header.command_table = table_start != 0;
-  const bool table_inside = header.command_table && image_holds(image_, table, kTableHeaderSize);
+  const bool table_inside = header.command_table && holds(ifo_, table, kTableHeaderSize);
   if (table_inside) {
-    header.pre_count = get_be16(image_.bytes + table);
-    header.post_count = get_be16(image_.bytes + table + 2);
-    header.cell_command_count = get_be16(image_.bytes + table + 4);
+    header.pre_count = get_be16(ifo_.data + table);
+    header.post_count = get_be16(ifo_.data + table + 2);
+    header.cell_command_count = get_be16(ifo_.data + table + 4);
   }
   visitor_.begin_chain(header);
 
@@ -298,9 +313,9 @@ void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category) {
   if (!table_inside) {
     // Three empty lists, each marked when the table lies outside the file.
     for (CommandList list : {CommandList::kPre, CommandList::kPost, CommandList::kCell}) {
-      visitor_.begin_command_list(list);
+      visitor_.begin_command_list(CommandListInfo{list, 0, header.command_table});
       if (header.command_table)
-        out_of_range(table, "command table");
+        out_of_range(ProblemLevel::kCommand, table, "command table");
       visitor_.end_command_list();
     }
   } else {
@@ -313,13 +328,14 @@ void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category) {
     if (header.cell_command_count == 0) {
       command_list(CommandList::kCell, cell_first, 0, "cell", nullptr);
     } else {
-      read_cell_table(image_, pgc, &cells_);
+      read_cell_table(ifo_, pgc, &cells_);
       const unsigned listed =
           command_list(CommandList::kCell, cell_first, header.cell_command_count, "cell", &cells_);
       // The cross-references are incomplete when the cell table is cut.
       const unsigned readable = cells_.readable_cells;
       if (listed > 0 && readable < cells_.cells)
-        out_of_range(cells_.start + kCellEntrySize * readable, "cell %u", readable + 1);
+        out_of_range(ProblemLevel::kCommand, cells_.start + kCellEntrySize * readable, "cell %u",
+                     readable + 1);
     }
   }
   visitor_.end_chain();
@@ -329,15 +345,15 @@ void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category) {
 // that does not fit. Returns how many lie inside the file.
 unsigned Walker::command_list(CommandList list, uint64_t first, unsigned count, const char *name,
                               const CellTable *cells) {
-  visitor_.begin_command_list(list);
-  const unsigned inside = entries_inside(image_, first, count, kCommandSize);
-  if (content_)
-    for (unsigned i = 0; i < inside; ++i) {
-      const uint64_t offset = first + kCommandSize * i;
-      emit_command(list, i + 1, offset, image_.bytes + offset, cells);
-    }
+  visitor_.begin_command_list(CommandListInfo{list, count, false});
+  const unsigned inside = entries_inside(ifo_, first, count, kCommandSize);
+  for (unsigned i = 0; i < inside; ++i) {
+    const uint64_t offset = first + kCommandSize * i;
+    emit_command(list, i + 1, offset, ifo_.data + offset, cells);
+  }
   if (inside < count)
-    out_of_range(first + kCommandSize * inside, "%s command %03u", name, inside + 1);
+    out_of_range(ProblemLevel::kCommand, first + kCommandSize * inside, "%s command %03u", name,
+                 inside + 1);
   visitor_.end_command_list();
   return inside;
 }
@@ -362,68 +378,72 @@ void Walker::emit_command(CommandList list, unsigned number, uint64_t offset, co
     command.used_by_count = std::min(count, kMaxListedCells);
     command.used_by_cut = count >= kMaxListedCells;
   }
-  if (info.target.kind != TargetKind::kNone) {
+  if (index_ != nullptr && info.target.kind != TargetKind::kNone) {
     if (info.target.kind == TargetKind::kLinkPTTN && !chain_titles_ready_ &&
         origin_.domain == Domain::kVtsTitle) {
       if (!chain_titles_)
         chain_titles_ = std::make_unique<std::array<uint8_t, 65536>>();
-      title_of_chains(*origin_.image, *chain_titles_);
+      title_of_chains(*origin_.ifo, *chain_titles_);
       chain_titles_ready_ = true;
     }
     origin_.chain_titles = chain_titles_ready_ ? chain_titles_->data() : nullptr;
-    resolve_target(index_, origin_, info.target, &command.resolution);
+    resolve_target(*index_, origin_, info.target, &command.resolution);
   }
   visitor_.command(command);
 }
 
-void Walker::walk_menu_vobs() {
+// -V: each control file with its menu VOB; a pair is skipped silently when
+// either is missing or the control file is too short.
+void Walker::menu_vobs() {
   visitor_.begin_menu_vob_dump();
   unsigned scanned = 0;
-  menu_vob_pair("VIDEO_TS.IFO", "VIDEO_TS.VOB", Domain::kVmgm, 0, kVmgiMenuTableSector, &scanned);
-  for (unsigned n = 1; n <= kMaxTitleSets; ++n) {
-    char ifo[16];
-    char vob[16];
-    std::snprintf(ifo, sizeof ifo, "VTS_%02u_0.IFO", n);
-    std::snprintf(vob, sizeof vob, "VTS_%02u_0.VOB", n);
-    menu_vob_pair(ifo, vob, Domain::kVtsm, n, kVtsiMenuTableSector, &scanned);
-  }
+  for (unsigned n = 0; n <= kMaxTitleSets; ++n)
+    if (menu_vob(n))
+      ++scanned;
   if (scanned == 0)
-    problem(nullptr, false, 0, "*.VOB(menu) is not found.");
+    problem(ProblemLevel::kFile, nullptr, false, 0, "*.VOB(menu) is not found.");
   visitor_.end_menu_vob_dump();
 }
 
-// One control file and its menu VOB; skipped silently, as in the text
-// report, when either is missing or the control file is too short.
-void Walker::menu_vob_pair(const char *ifo_leaf, const char *vob_leaf, Domain domain,
-                           unsigned title_set, uint64_t sector_field, unsigned *scanned) {
-  char ifo_name[kNameSize];
-  char vob_name[kNameSize];
-  std::snprintf(ifo_name, sizeof ifo_name, "%s%s", path_, ifo_leaf);
-  std::snprintf(vob_name, sizeof vob_name, "%s%s", path_, vob_leaf);
-  IfoImage image{};
-  bool failed = false;
-  if (load_control_file(ifo_name, menu_ifo_buffer, kMenuIfoBufferSize, &image, &failed) !=
-          LoadResult::kLoaded ||
-      failed)
-    return;
-  if (!content_) {
-    if (disc_file_exists(vob_name))
-      ++*scanned;
-    return;
-  }
-  if (!collect_menu_vob_buttons(vob_name))
-    return;
-  ++*scanned;
-  const uint32_t sector = get_be32(image.bytes + sector_field);
-  const uint64_t pgci_ut = table_sector_absent(sector) ? 0 : sector_offset(sector);
-  build_cell_start_index(pgci_ut, image);
+bool Walker::menu_vob(unsigned title_set) {
+  const LoadedIfo &ifo = files_.take(title_set);
+  if (ifo.result == LoadResult::kNotFound)
+    return false;
+  if (ifo.read_failed && ifo.size < kMenuVobIfoRead)
+    read_failure(files_.name(title_set), ControlFiles::own_name(title_set).c_str());
+  if (ifo.result == LoadResult::kTooShort)
+    return false;
+  ifo_ = IfoBytes{ifo.data.get(), std::min(ifo.size, kMenuVobIfoRead)};
 
-  const MenuVob vob{vob_leaf, domain, title_set};
-  visitor_.begin_menu_vob(vob);
+  char vob_leaf[24];
+  if (title_set == 0)
+    std::snprintf(vob_leaf, sizeof vob_leaf, "VIDEO_TS.VOB");
+  else
+    std::snprintf(vob_leaf, sizeof vob_leaf, "VTS_%02u_0.VOB", title_set);
+  const std::string vob_name = path_ + std::string(vob_leaf);
+  DiscFile *vob = open_disc_file(vob_name.c_str());
+  if (vob == nullptr)
+    return false;
+  const MenuVob menu{vob_leaf, title_set == 0 ? Domain::kVmgm : Domain::kVtsm, title_set};
+  visitor_.begin_menu_vob(menu);
+  const uint32_t sector =
+      get_be32(ifo_.data + (title_set == 0 ? kVmgiMenuTableSector : kVtsiMenuTableSector));
+  const uint64_t pgci_ut = table_sector_absent(sector) ? 0 : sector_offset(sector);
+  build_cell_start_index(pgci_ut, ifo_);
+  const bool complete = collect_menu_vob(vob);
+  close_disc_file(vob);
+  if (!complete)
+    read_failure(vob_name, vob_leaf);
+  button_groups(menu, pgci_ut);
+  visitor_.end_menu_vob();
+  return true;
+}
+
+void Walker::button_groups(const MenuVob &vob, uint64_t pgci_ut) {
   origin_ = Origin{};
-  origin_.domain = domain;
-  origin_.title_set = title_set;
-  origin_.image = &image;
+  origin_.domain = vob.domain;
+  origin_.title_set = vob.title_set;
+  origin_.ifo = &ifo_;
   for (int32_t first = 0; first < button_record_count;) {
     const uint32_t pack = button_records[first].pack_number;
     int32_t end = first + 1;
@@ -434,12 +454,13 @@ void Walker::menu_vob_pair(const char *ifo_leaf, const char *vob_leaf, Domain do
     group.repeat = button_records[first].repeat_count;
     if (const CellStartEntry *cell = find_cell_start(pack)) {
       group.used_by_known = true;
-      group.chain = ChainRef{domain, static_cast<uint8_t>(title_set),
+      group.chain = ChainRef{vob.domain, static_cast<uint8_t>(vob.title_set),
                              static_cast<uint16_t>(cell->lu_index + 1),
                              static_cast<uint16_t>(cell->pgc_index + 1)};
       group.cell = static_cast<unsigned>(cell->cell_index) + 1;
     }
-    set_menu_origin(image, pgci_ut, group);
+    if (index_ != nullptr)
+      set_menu_origin(pgci_ut, group);
     visitor_.begin_button_group(group);
     for (int32_t r = first; r < end; ++r) {
       const auto button = static_cast<unsigned>(r - first);
@@ -450,12 +471,11 @@ void Walker::menu_vob_pair(const char *ifo_leaf, const char *vob_leaf, Domain do
     visitor_.end_button_group();
     first = end;
   }
-  visitor_.end_menu_vob();
 }
 
 // The chain whose cell a button group belongs to, for the targets of its
 // buttons. The cell start index found it through these same tables.
-void Walker::set_menu_origin(const IfoImage &image, uint64_t pgci_ut, const ButtonGroup &group) {
+void Walker::set_menu_origin(uint64_t pgci_ut, const ButtonGroup &group) {
   origin_.chain_known = group.used_by_known;
   origin_.chain = group.chain;
   origin_.category = 0;
@@ -464,39 +484,25 @@ void Walker::set_menu_origin(const IfoImage &image, uint64_t pgci_ut, const Butt
     return;
   const uint64_t unit_pointer =
       pgci_ut + kTableHeaderSize + kSearchPointerSize * (group.chain.language_unit - 1u);
-  if (!image_holds(image, unit_pointer, kSearchPointerSize))
+  if (!holds(ifo_, unit_pointer, kSearchPointerSize))
     return;
-  const uint64_t unit = pgci_ut + search_pointer_start(image, unit_pointer);
+  const uint64_t unit = pgci_ut + search_pointer_start(ifo_, unit_pointer);
   const uint64_t pointer = unit + kTableHeaderSize + kSearchPointerSize * (group.chain.pgcn - 1u);
-  if (!image_holds(image, pointer, kSearchPointerSize))
+  if (!holds(ifo_, pointer, kSearchPointerSize))
     return;
-  const uint64_t pgc = unit + search_pointer_start(image, pointer);
-  if (!pgc_fits(image, pgc))
+  const uint64_t pgc = unit + search_pointer_start(ifo_, pointer);
+  if (!pgc_fits(ifo_, pgc))
     return;
-  origin_.category = image.bytes[pointer];
-  origin_.next_pgcn = get_be16(image.bytes + pgc + kPgcNextPgcn);
-  origin_.prev_pgcn = get_be16(image.bytes + pgc + kPgcPrevPgcn);
-  origin_.goup_pgcn = get_be16(image.bytes + pgc + kPgcGoUpPgcn);
+  origin_.category = ifo_.data[pointer];
+  origin_.next_pgcn = get_be16(ifo_.data + pgc + kPgcNextPgcn);
+  origin_.prev_pgcn = get_be16(ifo_.data + pgc + kPgcPrevPgcn);
+  origin_.goup_pgcn = get_be16(ifo_.data + pgc + kPgcGoUpPgcn);
 }
 
 } // namespace
 
 bool walk_disc(const char *path, Dumps dumps, Visitor &visitor) {
-  DiscIndex index;
-  // Pass 1: the tables that targets resolve through, and the problems.
-  IndexBuilder builder(index, &visitor);
-  Walker first(path, builder, index, false);
-  first.report_ifo_problems = dumps.ifo;
-  first.walk_control_files();
-  if (dumps.menu_vob)
-    first.walk_menu_vobs();
-  // Pass 2: the content.
-  Walker second(path, visitor, index, true);
-  if (dumps.ifo || dumps.chains_without_ifo)
-    second.walk_control_files();
-  if (dumps.menu_vob)
-    second.walk_menu_vobs();
-  return first.problem_reported();
+  return Walker(path, dumps, visitor).walk();
 }
 
 } // namespace navigation

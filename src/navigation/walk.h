@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// One walk of the disc for the structured reports: every problem, then the content, to a Visitor.
+// The one walk of the disc: the control files and the menu VOBs in report order, to a Visitor.
 #pragma once
 
 #include "navigation/model.h"
@@ -13,14 +13,16 @@ struct Dumps {
   // Walks the control files' content even without -I, their problems left
   // out as -V leaves them out: the graph draws every chain, buttons or not.
   bool chains_without_ifo = false;
+  // Resolves every command's target (Command::resolution); the text report
+  // has no use for it.
+  bool resolve = false;
 };
 
-// Walks the disc in the folder `path` (normalized: it ends in a separator).
-// The visitor first gets every problem that the text report of the same dumps
-// prints, in its order, then the content, each command with its target
-// resolved. Reads the control files twice: once for the tables that targets
-// are resolved through, once for the content. Returns true when any problem
-// was reported (the text report's exit status 1).
+// Walks the disc in the folder `path` (normalized: it ends in a separator)
+// and calls `visitor` for what it meets, each problem at its place in the
+// text report's order. Each control file and menu VOB is read once (a file
+// read again only where it did not fit the memory kept for them). Returns
+// true when any problem was reported (the exit status 1).
 bool walk_disc(const char *path, Dumps dumps, Visitor &visitor);
 
 } // namespace navigation

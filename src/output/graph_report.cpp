@@ -3,10 +3,11 @@
 #include "output/graph_report.h"
 
 #include "decoder/command_info.h"
-#include "ifo/pgc_tables.h"
+#include "ifo/ifo_layout.h"
 #include "navigation/model.h"
 #include "navigation/walk.h"
 #include "output/dot_graph.h"
+#include "output/text_report.h"
 #include "platform/console.h"
 
 #include <algorithm>
@@ -37,7 +38,7 @@ public:
   void problem(const navigation::Problem &problem) override;
   void begin_language_unit(const navigation::LanguageUnit &unit) override;
   void begin_chain(const navigation::Chain &chain) override;
-  void begin_command_list(navigation::CommandList) override { lines_.clear(); }
+  void begin_command_list(const navigation::CommandListInfo &) override { lines_.clear(); }
   void command(const navigation::Command &command) override;
   void end_command_list() override { add_gotos_to_jumps(); }
   void begin_menu_vob(const navigation::MenuVob &) override { group_source_ = -1; }
@@ -124,7 +125,7 @@ void GraphVisitor::problem(const navigation::Problem &problem) {
 }
 
 void GraphVisitor::begin_language_unit(const navigation::LanguageUnit &unit) {
-  char language[64];
+  char language[3];
   format_language_code(unit.code, language);
   char text[96];
   std::snprintf(text, sizeof text, "Language_%02u \"%s\"", unit.number, language);
@@ -314,11 +315,9 @@ std::string chain_name(const ChainRef &ref, uint8_t category) {
     return "First Play";
   case Domain::kVmgm:
   case Domain::kVtsm: {
-    if (entry) {
-      char header[64]; // ", Entry=Root menu"
-      format_menu_entry(category, header);
-      std::snprintf(entry_text, sizeof entry_text, " (%s)", header + std::strlen(", Entry="));
-    }
+    if (entry)
+      std::snprintf(entry_text, sizeof entry_text, " (%s)",
+                    kEntryMenuNames[category & 0x0F].data());
     if (ref.domain == Domain::kVmgm)
       std::snprintf(name, sizeof name, "VMG Menu PGC_%03u%s", ref.pgcn, entry_text);
     else
@@ -439,6 +438,7 @@ int write_graph_report(const char *path, bool ifo, bool menu_vob) {
   GraphVisitor visitor(ifo, menu_vob);
   navigation::Dumps dumps{ifo, menu_vob};
   dumps.chains_without_ifo = true;
+  dumps.resolve = true;
   const bool problems = navigation::walk_disc(path, dumps, visitor);
   const std::string dot = visitor.render();
   console_write(dot.data(), dot.size());

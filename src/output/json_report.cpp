@@ -3,13 +3,15 @@
 #include "output/json_report.h"
 
 #include "decoder/name_tables.h"
-#include "ifo/pgc_tables.h"
+#include "ifo/ifo_layout.h"
 #include "navigation/walk.h"
 #include "platform/console.h"
 
+#include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -59,7 +61,7 @@ const char *list_name(CommandList list) {
 
 // The menu existence flags of a language unit, named as the text report
 // names them.
-void existence_names(Domain domain, uint8_t flags, const char *names[], unsigned *count) {
+void existence_names(Domain domain, uint8_t flags, std::string_view names[], unsigned *count) {
   *count = 0;
   if (domain == Domain::kVmgm) {
     if (flags & 0x80)
@@ -160,6 +162,14 @@ public:
     std::memcpy(open_field(name, word.size()), word.data(), word.size());
   }
 
+  // An array whose elements, JSON text already, `write` copies to the stream.
+  template <typename Write> void RawArray(Write write) {
+    Prefix(rapidjson::kArrayType);
+    os_->Put('[');
+    write(*os_);
+    os_->Put(']');
+  }
+
   // A string that may need escaping. Most need none: the decoded text of a
   // command has a quote only now and then.
   void Text(std::string_view text) {
@@ -199,41 +209,89 @@ private:
   }
 };
 
+// The problems met while the disc is walked, as the JSON text of their
+// objects, for the list that closes the document. A hostile disc can claim
+// millions of chains that lie outside its file: past a few MiB they wait in a
+// temporary file instead of memory.
+class ProblemLog {
+public:
+  static constexpr size_t kHeldInMemory = 4 << 20;
+
+  ProblemLog() = default;
+  ProblemLog(const ProblemLog &) = delete;
+  ProblemLog &operator=(const ProblemLog &) = delete;
+  ~ProblemLog() {
+    if (spill_ != nullptr)
+      std::fclose(spill_);
+  }
+
+  void add(const navigation::Problem &problem) {
+    rapidjson::StringBuffer text;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(text);
+    std::string message;
+    append_valid_utf8(problem.message, message);
+    writer.StartObject();
+    writer.Key("message");
+    writer.String(message.data(), static_cast<rapidjson::SizeType>(message.size()));
+    if (problem.file != nullptr) {
+      writer.Key("file");
+      writer.String(problem.file);
+    }
+    if (problem.has_offset) {
+      writer.Key("offset");
+      writer.Uint64(problem.offset);
+    }
+    writer.EndObject();
+    if (!held_.empty() || spilled_)
+      held_ += ',';
+    held_.append(text.GetString(), text.GetSize());
+    if (held_.size() > kHeldInMemory &&
+        (spill_ != nullptr || (spill_ = std::tmpfile()) != nullptr)) {
+      std::fwrite(held_.data(), 1, held_.size(), spill_);
+      held_.clear();
+      spilled_ = true;
+    }
+  }
+
+  // Copies the objects, separated by commas, to `out`.
+  void write_to(JsonBlock &out) {
+    if (spill_ != nullptr) {
+      std::rewind(spill_);
+      char piece[1 << 16];
+      for (size_t got; (got = std::fread(piece, 1, sizeof piece, spill_)) > 0;)
+        for (size_t i = 0; i < got; ++i)
+          out.Put(piece[i]);
+    }
+    for (const char c : held_)
+      out.Put(c);
+  }
+
+private:
+  std::string held_;
+  std::FILE *spill_ = nullptr;
+  bool spilled_ = false;
+};
+
 class JsonReport : public navigation::Visitor {
 public:
   JsonReport() {
     writer_.StartObject();
     key("navlist");
     writer_.String(NAVLIST_VERSION);
-    key("problems");
-    writer_.StartArray();
   }
 
+  // The problems come last: the document is written while the disc is walked.
   void finish() {
-    close_problems();
+    key("problems");
+    writer_.RawArray([&](JsonBlock &out) { problems_.write_to(out); });
     writer_.EndObject();
     buffer_.Put('\n');
     flush();
   }
 
-  void problem(const navigation::Problem &problem) override {
-    writer_.StartObject();
-    key("message");
-    string(problem.message);
-    if (problem.file != nullptr) {
-      key("file");
-      writer_.String(problem.file);
-    }
-    if (problem.has_offset) {
-      key("offset");
-      writer_.Uint64(problem.offset);
-    }
-    writer_.EndObject();
-    flush_when_full();
-  }
+  void problem(const navigation::Problem &problem) override { problems_.add(problem); }
 
   void begin_ifo_dump() override {
-    close_problems();
     key("video_manager");
     in_title_sets_ = false;
   }
@@ -292,7 +350,7 @@ public:
     string(std::string_view(reinterpret_cast<const char *>(unit.code), 2));
     key("menu_existence");
     writer_.StartArray();
-    const char *names[5];
+    std::string_view names[5];
     unsigned count;
     existence_names(unit.domain, unit.existence, names, &count);
     for (unsigned i = 0; i < count; ++i)
@@ -329,9 +387,8 @@ public:
     uint_field("goup_pgcn", chain.goup_pgcn);
     bool_field("command_table", chain.command_table);
   }
-  void begin_command_list(CommandList list) override {
-    key(list_name(list));
-    writer_.StartArray();
+  void begin_command_list(const navigation::CommandListInfo &list) override {
+    open_list(list.list);
   }
   void end_command_list() override { writer_.EndArray(); }
   void end_chain() override {
@@ -342,7 +399,6 @@ public:
   void command(const navigation::Command &command) override;
 
   void begin_menu_vob_dump() override {
-    close_problems();
     key("menu_vobs");
     writer_.StartArray();
   }
@@ -367,7 +423,7 @@ public:
       uint_field("cell", group.cell);
       writer_.EndObject();
     }
-    begin_command_list(CommandList::kButton);
+    open_list(CommandList::kButton);
   }
   void end_button_group() override {
     writer_.EndArray();
@@ -380,6 +436,10 @@ public:
   void end_menu_vob_dump() override { writer_.EndArray(); }
 
 private:
+  void open_list(CommandList list) {
+    key(list_name(list));
+    writer_.StartArray();
+  }
   void key(std::string_view name) { writer_.Name(name); }
   void uint_field(std::string_view name, uint64_t value) { writer_.NumberField(name, value); }
   void bool_field(std::string_view name, bool value) { writer_.BoolField(name, value); }
@@ -389,12 +449,6 @@ private:
     scratch_.clear();
     append_valid_utf8(bytes, scratch_);
     writer_.Text(scratch_);
-  }
-  void close_problems() {
-    if (!problems_open_)
-      return;
-    writer_.EndArray();
-    problems_open_ = false;
   }
   void open_title_sets() {
     if (!video_manager_written_)
@@ -425,7 +479,7 @@ private:
   JsonBlock buffer_;
   JsonWriter writer_{buffer_};
   std::string scratch_;
-  bool problems_open_ = true;
+  ProblemLog problems_;
   bool in_title_sets_ = false;
   bool video_manager_written_ = false;
   bool section_open_ = false;
@@ -587,7 +641,9 @@ void append_valid_utf8(std::string_view bytes, std::string &out) {
 
 int write_json_report(const char *path, bool ifo, bool menu_vob) {
   JsonReport report;
-  const bool problems = navigation::walk_disc(path, navigation::Dumps{ifo, menu_vob}, report);
+  navigation::Dumps dumps{ifo, menu_vob};
+  dumps.resolve = true;
+  const bool problems = navigation::walk_disc(path, dumps, report);
   report.finish();
   return problems ? 1 : 0;
 }

@@ -2,32 +2,36 @@
 // "A file of the disc": one open/read/close for files in folders and files in a UDF image.
 #include "platform/disc_file.h"
 
-#include "platform/console.h"
 #include "platform/folder_listing.h"
 #include "platform/input_file.h"
+#include "platform/name_list.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 struct ImageFile;
 
 struct DiscFile {
   bool in_use;
-  bool failed;            // a read has failed (and was printed, unless printing is off)
+  bool failed;            // a read has stopped before the end of the file
   std::FILE *folder_file; // a file in a folder, or
   ImageFile *image_file;  // a file in the image
-  char name[260];
+  uint64_t position;      // bytes read so far
+  bool faulty;            // reads fail from fault_offset on
+  uint64_t fault_offset;
 };
 
 namespace {
 
-// The dumps hold at most a control file and its VOB open at once.
+// The walk holds at most a control file and its VOB open at once.
 DiscFile open_files[4];
-bool read_failure = false;
-bool print_read_failures = true;
 bool image_in_use = false;
-char image_prefix[sizeof DiscFile::name];
+char image_prefix[260];
+
+char fault_leaf[32] = "";
+uint64_t fault_offset = 0;
 
 DiscFile *free_slot() {
   for (DiscFile &slot : open_files)
@@ -36,11 +40,17 @@ DiscFile *free_slot() {
   return nullptr;
 }
 
+// The component of `name` after its last backslash.
+const char *own_name(const char *name) {
+  const char *slash = std::strrchr(name, '\\');
+  return slash != nullptr ? slash + 1 : name;
+}
+
 } // namespace
 
 DiscFile *open_disc_file(const char *name) {
   DiscFile *file = free_slot();
-  if (file == nullptr || std::strlen(name) >= sizeof file->name)
+  if (file == nullptr || std::strlen(name) >= sizeof image_prefix)
     return nullptr;
   *file = DiscFile{};
   if (image_in_use) {
@@ -56,26 +66,53 @@ DiscFile *open_disc_file(const char *name) {
     if (file->folder_file == nullptr)
       return nullptr;
   }
-  std::memcpy(file->name, name, std::strlen(name) + 1);
+  file->faulty = fault_leaf[0] != '\0' && equal_ignoring_case(own_name(name), fault_leaf);
+  file->fault_offset = fault_offset;
   file->in_use = true;
   return file;
 }
 
-size_t read_disc_file(DiscFile *file, void *buffer, size_t size) {
-  if (file->folder_file != nullptr)
-    return std::fread(buffer, 1, size, file->folder_file);
-  size_t got = 0;
-  bool failed = false;
+uint64_t disc_file_size(const DiscFile *file) {
 #ifdef NAVLIST_HAVE_UDFREAD
-  got = read_image_file(file->image_file, buffer, size, &failed);
+  if (file->image_file != nullptr)
+    return image_file_size(file->image_file);
 #endif
-  if (failed && !file->failed) {
+  if (file->folder_file == nullptr)
+    return 0;
+#ifdef _WIN32
+  struct _stat64 info;
+  if (_fstat64(_fileno(file->folder_file), &info) != 0 || (info.st_mode & _S_IFREG) == 0)
+    return 0;
+#else
+  struct stat info;
+  if (fstat(fileno(file->folder_file), &info) != 0 || !S_ISREG(info.st_mode))
+    return 0;
+#endif
+  return static_cast<uint64_t>(info.st_size);
+}
+
+size_t read_disc_file(DiscFile *file, void *buffer, size_t size) {
+  if (file->faulty &&
+      (file->position >= file->fault_offset || size > file->fault_offset - file->position)) {
+    size = file->position < file->fault_offset ? file->fault_offset - file->position : 0;
     file->failed = true;
-    read_failure = true;
-    if (print_read_failures)
-      console_printf("%s cannot be read to its end.\n", file->name);
   }
+  size_t got = 0;
+  if (file->folder_file != nullptr) {
+    got = std::fread(buffer, 1, size, file->folder_file);
+  } else {
+#ifdef NAVLIST_HAVE_UDFREAD
+    bool failed = false;
+    got = read_image_file(file->image_file, buffer, size, &failed);
+    file->failed = file->failed || failed;
+#endif
+  }
+  file->position += got;
   return got;
+}
+
+bool disc_file_failed(const DiscFile *file) {
+  return file->failed;
 }
 
 void close_disc_file(DiscFile *file) {
@@ -100,19 +137,11 @@ void use_disc_folders() {
 #endif
   image_in_use = false;
   image_prefix[0] = '\0';
-  read_failure = false;
 }
 
-bool disc_read_failure_reported() {
-  return read_failure;
-}
-
-bool disc_file_failed(const DiscFile *file) {
-  return file->failed;
-}
-
-void print_disc_read_failures(bool print) {
-  print_read_failures = print;
+void fail_disc_reads_from(const char *leaf, uint64_t offset) {
+  std::snprintf(fault_leaf, sizeof fault_leaf, "%s", leaf);
+  fault_offset = offset;
 }
 
 #ifdef NAVLIST_HAVE_UDFREAD

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// "A file of the disc": the dumps open, read and close the disc's files here, whether the disc is a
-// folder or a UDF image.
+// "A file of the disc": the walk opens, reads and closes the disc's files here, whether the disc is
+// a folder or a UDF image.
 #pragma once
 
 #include <cstddef>
@@ -17,16 +17,19 @@ struct DiscFile;
 // such file. Names are matched as on the disc's own file system: the exact
 // name, else one that equals it without regard to case.
 DiscFile *open_disc_file(const char *name);
-// Reads up to `size` bytes, fewer only at the end of the file. When an image
-// cannot give bytes that its file holds, prints "<name> cannot be read to its
-// end." once for the file and returns what it could read.
+// The file's length as its file system states it; 0 for a folder.
+uint64_t disc_file_size(const DiscFile *file);
+// Reads up to `size` bytes, fewer only at the end of the file or where the
+// disc cannot give the bytes that the file holds; disc_file_failed then says so.
 size_t read_disc_file(DiscFile *file, void *buffer, size_t size);
+// Whether a read of `file` has stopped before its end because the disc failed it.
+bool disc_file_failed(const DiscFile *file);
 void close_disc_file(DiscFile *file);
 
 // Where the names lead. The default, and after use_disc_folders(): to files in
 // folders, each folder listed once and its listing kept. use_disc_folders()
-// forgets the listings, closes an image and any file left open, and clears
-// the read failure record; each run starts with it.
+// forgets the listings and closes an image and any file left open; each run
+// starts with it.
 void use_disc_folders();
 
 #ifdef NAVLIST_HAVE_UDFREAD
@@ -37,10 +40,7 @@ ImageOpenResult use_disc_image(const char *path);
 ImageOpenResult use_disc_image_in_memory(const uint8_t *data, size_t size, const char *prefix);
 #endif
 
-// Whether a read failure was met since the last use_disc_folders().
-bool disc_read_failure_reported();
-// Whether reading `file` has failed before its end.
-bool disc_file_failed(const DiscFile *file);
-// With false, read failures are recorded but not printed: the structured
-// reports, whose output is one document, list them as problems instead.
-void print_disc_read_failures(bool print);
+// For tests: reads of the file whose own name is `leaf` (any case) fail from
+// byte `offset` on, as reads of a disc with a bad sector there do, in every
+// run until an empty `leaf` ends it.
+void fail_disc_reads_from(const char *leaf, uint64_t offset);

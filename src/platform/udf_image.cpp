@@ -263,6 +263,13 @@ ImageFile *open_image_file(const char *name) {
   return new ImageFile{file};
 }
 
+uint64_t image_file_size(const ImageFile *file) {
+  if (file->file == nullptr)
+    return 0;
+  const int64_t size = udfread_file_size(file->file);
+  return size > 0 ? static_cast<uint64_t>(size) : 0;
+}
+
 size_t read_image_file(ImageFile *file, void *buffer, size_t size, bool *failed) {
   if (file->file == nullptr)
     return 0;

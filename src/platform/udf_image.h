@@ -35,6 +35,8 @@ struct ImageFile;
 // a folder (name_list.h); null when there is none. A subfolder opens as a
 // file that reads no bytes, as it does from a folder.
 ImageFile *open_image_file(const char *name);
+// The file's length as its entry states it; 0 for a subfolder.
+uint64_t image_file_size(const ImageFile *file);
 // Reads up to `size` bytes, fewer only at the end of the file; sets *failed
 // when the image could not give bytes that the file holds.
 size_t read_image_file(ImageFile *file, void *buffer, size_t size, bool *failed);

@@ -1,0 +1,7 @@
+// SPDX-License-Identifier: MIT
+// The exit statuses of a run, in the manner of grep and diff.
+#pragma once
+
+inline constexpr int kExitReportComplete = 0;
+inline constexpr int kExitInputProblem = 1;
+inline constexpr int kExitNothingDumped = 2;

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+// Loading one control file (VIDEO_TS.IFO or VTS_nn_0.IFO) whole into memory of its own size.
+#pragma once
+
+#include "common/bytes.h"
+
+#include <cstdint>
+#include <memory>
+
+// Every table a walk follows lies in the first 16 MiB of a control file; no
+// more of it is read.
+inline constexpr size_t kMaxControlFileRead = 16 * 1024 * 1024;
+
+enum class LoadResult : uint8_t { kLoaded, kNotFound, kTooShort };
+
+struct LoadedIfo {
+  LoadResult result = LoadResult::kNotFound;
+  // The disc stopped giving the file's bytes before its end (a bad sector);
+  // `size` bytes were read, the rest is missing.
+  bool read_failed = false;
+  std::unique_ptr<uint8_t[]> data;
+  size_t size = 0;
+
+  IfoBytes bytes() const { return IfoBytes{data.get(), size}; }
+};
+
+// Opens the control file `name`, reads up to kMaxControlFileRead bytes of it
+// and closes it: kTooShort when fewer than kMinControlFileSize bytes were read.
+LoadedIfo load_control_file(const char *name);

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+// The disc's control files for one run, each read once and kept while they fit a budget.
+#pragma once
+
+#include "ifo/control_file.h"
+#include "ifo/ifo_layout.h"
+
+#include <array>
+#include <string>
+
+namespace navigation {
+
+// VIDEO_TS.IFO (title set 0) and VTS_01_0.IFO to VTS_99_0.IFO. Each file is
+// read when it is first asked for. With keep_files(), the bytes of the files
+// read from then on stay in memory while they fit the budget, so that a run
+// that comes back to a file (the menu VOBs after the control files, a target
+// resolved in a title set ahead) reads every file of a real disc once; a
+// file that does not fit is read again when it is asked for again. What the
+// first read found (missing, too short, a read failure) is what every later
+// ask is told.
+class ControlFiles {
+public:
+  // Kept files may hold this much in all; a file larger than a quarter of it
+  // is never kept.
+  static constexpr size_t kKeepBudget = 12 * 1024 * 1024;
+
+  // `path` is the disc's folder as built, ending in a separator.
+  explicit ControlFiles(std::string path) : path_(std::move(path)) {}
+
+  void keep_files() { keep_ = true; }
+
+  // The file of title set `title_set`. Its bytes stay valid until take() is
+  // called for another file, unless they are kept.
+  const LoadedIfo &take(unsigned title_set);
+
+  // The file's name as built from the disc's path, and its own name within it.
+  std::string name(unsigned title_set) const;
+  static std::string own_name(unsigned title_set);
+
+private:
+  struct Entry {
+    bool read = false;
+    bool kept = false;
+    LoadedIfo ifo;
+  };
+
+  std::string path_;
+  bool keep_ = false;
+  size_t kept_bytes_ = 0;
+  int scratch_ = -1; // the file whose bytes are held without being kept
+  std::array<Entry, kMaxTitleSets + 1> files_;
+};
+
+} // namespace navigation
