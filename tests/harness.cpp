@@ -76,9 +76,16 @@ Disc::Disc() {
   while (!fs::create_directory(path_));
 }
 
+// With NAVLIST_KEEP_DISCS=<folder>, each disc is kept there under a number of its own, for
+// bench/diff_reports.sh to run two builds over.
 Disc::~Disc() {
   std::error_code ignored;
+  if (const char *keep = std::getenv("NAVLIST_KEEP_DISCS")) {
+    static unsigned kept = 0;
+    fs::copy(path_, fs::path(keep) / std::to_string(++kept), fs::copy_options::recursive, ignored);
+  }
   fs::remove_all(path_, ignored);
+  fail_disc_reads_from("", 0);
 }
 
 void write_file(const fs::path &path, const std::vector<uint8_t> &bytes) {

@@ -4,6 +4,7 @@
 #include "harness.h"
 
 #include "fixture.h"
+#include "platform/disc_file.h"
 
 #include <gtest/gtest.h>
 
@@ -16,21 +17,28 @@ using namespace fixture;
 
 // Which control files the -I dump loads, and which IFO/VOB pairs the -V dump scans.
 TEST(IfoReport, WhichFilesAreDumped) {
-  expect_golden_book(
-      files_cases({"", "VIDEO_TS.IFO:0", "VIDEO_TS.IFO:4095", "VIDEO_TS.IFO/",
-                   "VIDEO_TS.IFO:1 VTS_01_0.IFO VIDEO_TS.VOB", "VIDEO_TS.IFO VTS_02_0.IFO",
-                   "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO VTS_04_0.IFO",
-                   "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO:4095 VTS_03_0.IFO",
-                   "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO:0 VTS_03_0.IFO",
-                   "VIDEO_TS.IFO VTS_01_0.IFO/", "video_ts.ifo vts_01_0.ifo Vts_02_0.Ifo",
-                   "VIDEO_TS.IFO VTS_01_0.IFO VTS_01_0.VOB",
-                   "VIDEO_TS.IFO VIDEO_TS.VOB VTS_02_0.IFO VTS_02_0.VOB VTS_03_0.VOB VTS_04_0.IFO "
-                   "VTS_04_0.VOB",
-                   "VTS_99_0.IFO VTS_99_0.VOB",
-                   "VIDEO_TS.IFO:4095 VIDEO_TS.VOB VTS_01_0.IFO VTS_01_0.VOB VTS_02_0.IFO:4095 "
-                   "VTS_02_0.VOB",
-                   "VIDEO_TS.VOB VTS_01_0.VOB", "VIDEO_TS.IFO VIDEO_TS.VOB:1"}),
-      {}, "files_dumped.txt");
+  std::vector<BookCase> cases = files_cases(
+      {"", "VIDEO_TS.IFO:0", "VIDEO_TS.IFO:4095", "VIDEO_TS.IFO/",
+       "VIDEO_TS.IFO:1 VTS_01_0.IFO VIDEO_TS.VOB", "VIDEO_TS.IFO VTS_02_0.IFO",
+       "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO VTS_04_0.IFO",
+       "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO:4095 VTS_03_0.IFO",
+       "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO:0 VTS_03_0.IFO", "VIDEO_TS.IFO VTS_01_0.IFO/",
+       "video_ts.ifo vts_01_0.ifo Vts_02_0.Ifo", "VIDEO_TS.IFO VTS_01_0.IFO VTS_01_0.VOB",
+       "VIDEO_TS.IFO VIDEO_TS.VOB VTS_02_0.IFO VTS_02_0.VOB VTS_03_0.VOB VTS_04_0.IFO "
+       "VTS_04_0.VOB",
+       "VTS_99_0.IFO VTS_99_0.VOB",
+       "VIDEO_TS.IFO:4095 VIDEO_TS.VOB VTS_01_0.IFO VTS_01_0.VOB VTS_02_0.IFO:4095 "
+       "VTS_02_0.VOB",
+       "VIDEO_TS.VOB VTS_01_0.VOB", "VIDEO_TS.IFO VIDEO_TS.VOB:1"});
+  // A sample disc whose reads fail from a byte on, as on a bad sector: the control file in
+  // its title table, the title set's in its menus, the menu VOB after its first NAV pack.
+  for (const auto &[file, at] :
+       {std::pair{"VIDEO_TS.IFO", 0x1000}, {"VTS_02_0.IFO", 0x1800}, {"VIDEO_TS.VOB", 0x1000}})
+    cases.push_back({file, [file, at](const Disc &d) {
+                       copy_sample("vmgm_menu", d.folder());
+                       fail_disc_reads_from(file, at);
+                     }});
+  expect_golden_book(cases, {}, "files_dumped.txt");
 }
 
 // VIDEO_TS.IFO and then VTS_01_0.IFO, ... from `files`, listed with -I.

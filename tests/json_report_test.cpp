@@ -3,6 +3,7 @@
 #include "fixture.h"
 #include "harness.h"
 #include "output/json_report.h"
+#include "platform/disc_file.h"
 
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
@@ -94,11 +95,19 @@ TEST(JsonReport, SampleDiscsListTheCommandsOfTheirTextReports) {
   }
 }
 
-// Each disc's problems in its JSON documents are the messages and markers of its text reports,
-// an offset ending the message and a file named wherever the JSON gives an offset.
+// The problems of a graph, from its comment lines, as the text report words them.
+std::vector<std::string> graph_problems(const std::string &graph) {
+  static const std::regex kComment(R"(^  // problem: (?:[A-Z0-9_]+\.(?:IFO|VOB): )?(.*)$)");
+  return matching_lines(graph, kComment);
+}
+
+// Each disc's problems in its JSON documents and graphs are the messages and markers of its text
+// reports, in their order; the JSON ends a marker's message with its offset and names its file.
+// Reads that fail (a bad sector, made here through the disc-file seam) in the video manager, a
+// title set's control file or a menu VOB are problems where the text report prints them.
 TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
-  static const std::regex kProblem(
-      R"(^ *(\(out of range: .*\)|.* not found\.|.* is invalid format\.)$)");
+  static const std::regex kProblem(R"(^ *(\(out of range: .*\)|.* not found\.|)"
+                                   R"(.* is invalid format\.|.* cannot be read to its end\.)$)");
   // A video manager and a title set whose tables run past their files: the title count, the
   // first play's pre-command count, the first menu chain's command table, the language unit
   // count, the title set's second title chain.
@@ -127,6 +136,18 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
                        copy_sample("vtsm_menus", d.folder());
                        std::filesystem::resize_file(d.folder() / "VTS_01_0.IFO", size);
                      }});
+  const struct {
+    const char *label; // "bad " and the file
+    uint64_t at;
+  } faults[] = {{"bad VIDEO_TS.IFO", 0x1800},
+                {"bad VIDEO_TS.IFO", 0x800},
+                {"bad VTS_01_0.IFO", 0x2000},
+                {"bad VTS_01_0.VOB", 0x1000}};
+  for (const auto &fault : faults)
+    discs.push_back({fault.label, [=](const Disc &d) {
+                       copy_sample("vtsm_menus", d.folder());
+                       fail_disc_reads_from(fault.label + 4, fault.at);
+                     }});
   for (const BookCase &disc_case : discs) {
     Disc disc;
     disc_case.lay_out(disc);
@@ -150,7 +171,16 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
       }
       EXPECT_EQ(problems, matching_lines(text.output, kProblem));
       EXPECT_EQ(json.status, text.status);
+      const std::string label = disc_case.label;
+      if (label.starts_with("bad ")) { // -I does not read the VOB
+        EXPECT_EQ(label.ends_with(".IFO") || options != Args{"-I"},
+                  text.output.find(label.substr(4) + " cannot be read") != std::string::npos);
+      }
+      Args graph_options = options;
+      graph_options.push_back("--graph");
+      EXPECT_EQ(graph_problems(disc.run(graph_options).output), problems);
     }
+    fail_disc_reads_from("", 0);
   }
 }
 
