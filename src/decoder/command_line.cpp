@@ -2,15 +2,32 @@
 // The numbered listing line of one command: number, file offset, raw bytes and decoding.
 #include "decoder/decoder.h"
 
+#include <array>
+#include <cstring>
+
+namespace {
+
+// The two hexadecimal digits of every byte: the raw bytes of millions of
+// listing lines are written a pair at a time.
+constexpr auto kHexPairs = [] {
+  std::array<std::array<char, 2>, 256> pairs{};
+  for (unsigned byte = 0; byte < 256; ++byte)
+    pairs[byte] = {TextCursor::kHexDigits[byte >> 4], TextCursor::kHexDigits[byte & 15]};
+  return pairs;
+}();
+
+} // namespace
+
 void put_command_bytes(TextCursor &out, const uint8_t *command) {
-  out.put('[');
+  char *at = out.at;
+  at[0] = '[';
   for (unsigned i = 0; i < kCommandSize; i += 2) {
-    if (i != 0)
-      out.put(' ');
-    out.put_hex_byte(command[i]);
-    out.put_hex_byte(command[i + 1]);
+    char *group = at + 1 + 5 * (i / 2);
+    std::memcpy(group, kHexPairs[command[i]].data(), 2);
+    std::memcpy(group + 2, kHexPairs[command[i + 1]].data(), 2);
+    group[4] = i + 2 < kCommandSize ? ' ' : ']';
   }
-  out.put(']');
+  out.at = at + 21;
 }
 
 // "%03u[%06X]:[%02X%02X %02X%02X %02X%02X %02X%02X]  ", laid out by hand: a

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Loading one control file whole into memory of its own size.
+// Loading one control file whole into memory.
 #include "ifo/control_file.h"
 
 #include "ifo/ifo_layout.h"
@@ -7,17 +7,21 @@
 
 #include <algorithm>
 
-LoadedIfo load_control_file(const char *name) {
-  LoadedIfo ifo;
+void load_control_file(const char *name, LoadedIfo &ifo) {
+  ifo.result = LoadResult::kNotFound;
+  ifo.read_failed = false;
+  ifo.size = 0;
   DiscFile *file = open_disc_file(name);
   if (file == nullptr)
-    return ifo;
-  const size_t capacity =
+    return;
+  const size_t wanted =
       static_cast<size_t>(std::min<uint64_t>(disc_file_size(file), kMaxControlFileRead));
-  ifo.data = std::make_unique_for_overwrite<uint8_t[]>(capacity);
-  ifo.size = read_disc_file(file, ifo.data.get(), capacity);
+  if (wanted > ifo.capacity) {
+    ifo.data = std::make_unique_for_overwrite<uint8_t[]>(wanted);
+    ifo.capacity = wanted;
+  }
+  ifo.size = read_disc_file(file, ifo.data.get(), wanted);
   ifo.read_failed = disc_file_failed(file);
   close_disc_file(file);
   ifo.result = ifo.size < kMinControlFileSize ? LoadResult::kTooShort : LoadResult::kLoaded;
-  return ifo;
 }

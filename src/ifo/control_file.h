@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Loading one control file (VIDEO_TS.IFO or VTS_nn_0.IFO) whole into memory of its own size.
+// Loading one control file (VIDEO_TS.IFO or VTS_nn_0.IFO) whole into memory.
 #pragma once
 
 #include "common/bytes.h"
@@ -20,10 +20,13 @@ struct LoadedIfo {
   bool read_failed = false;
   std::unique_ptr<uint8_t[]> data;
   size_t size = 0;
+  size_t capacity = 0; // of `data`
 
   IfoBytes bytes() const { return IfoBytes{data.get(), size}; }
 };
 
 // Opens the control file `name`, reads up to kMaxControlFileRead bytes of it
-// and closes it: kTooShort when fewer than kMinControlFileSize bytes were read.
-LoadedIfo load_control_file(const char *name);
+// into `ifo` (into its memory when that is large enough, else into memory of
+// the file's size) and closes it: kTooShort when fewer than
+// kMinControlFileSize bytes were read.
+void load_control_file(const char *name, LoadedIfo &ifo);

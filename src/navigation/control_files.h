@@ -22,7 +22,7 @@ class ControlFiles {
 public:
   // Kept files may hold this much in all; a file larger than a quarter of it
   // is never kept.
-  static constexpr size_t kKeepBudget = 12 * 1024 * 1024;
+  static constexpr size_t kKeepBudget = 8 * 1024 * 1024;
 
   // `path` is the disc's folder as built, ending in a separator.
   explicit ControlFiles(std::string path) : path_(std::move(path)) {}
@@ -47,7 +47,10 @@ private:
   std::string path_;
   bool keep_ = false;
   size_t kept_bytes_ = 0;
-  int scratch_ = -1; // the file whose bytes are held without being kept
+  // The file whose bytes are held without being kept, and the memory that
+  // every such file is read into in turn.
+  int scratch_ = -1;
+  LoadedIfo scratch_memory_;
   std::array<Entry, kMaxTitleSets + 1> files_;
 };
 

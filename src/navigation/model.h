@@ -43,7 +43,9 @@ inline constexpr unsigned kReasonSize = 96;
 struct Resolution {
   bool resolved = false;
   ChainRef chain;
-  char reason[kReasonSize] = ""; // empty when resolved or when nothing is transferred
+  char reason[kReasonSize]; // empty when resolved or when nothing is transferred
+
+  Resolution() { reason[0] = '\0'; }
 };
 
 // A loaded control file: VIDEO_TS.IFO (title_set 0) or VTS_nn_0.IFO.
@@ -139,7 +141,9 @@ struct Command {
   const uint8_t *used_by;
   unsigned used_by_count;
   bool used_by_cut;
-  Resolution resolution;
+  // Where its target leads; null when it transfers no control, or when the
+  // walk was asked to resolve no targets.
+  const Resolution *resolution;
 };
 
 // A menu VOB file, VIDEO_TS.VOB (domain kVmgm) or VTS_nn_0.VOB (kVtsm).

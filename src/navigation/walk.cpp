@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace navigation {
 
@@ -29,6 +30,19 @@ constexpr unsigned kMessageSize = 400;
 constexpr size_t kMenuVobIfoRead = 8 * 1024 * 1024;
 // The "Used by Cell=" list names at most this many cells, then "...".
 constexpr unsigned kMaxListedCells = 33;
+// Menu cell start entries that -I keeps for -V in all, so that -V need not
+// read the control files again; past this, -V reads the rest again.
+constexpr size_t kMaxKeptMenuCells = 1 << 18;
+
+// What -V needs of a control file that -I has read: how the load went and
+// the start sectors of its menu cells.
+struct MenuCells {
+  bool known = false;
+  bool read_failed = false;
+  size_t size = 0;
+  uint64_t pgci_ut = 0;
+  std::vector<CellStartEntry> entries;
+};
 
 class Walker {
 public:
@@ -57,8 +71,10 @@ private:
   void emit_command(CommandList list, unsigned number, uint64_t offset, const uint8_t *bytes,
                     const CellTable *cells);
 
+  void keep_menu_cells(unsigned title_set);
   void menu_vobs();
   bool menu_vob(unsigned title_set);
+  bool menu_control_file(unsigned title_set, uint64_t *pgci_ut);
   void button_groups(const MenuVob &vob, uint64_t pgci_ut);
   void set_menu_origin(uint64_t pgci_ut, const ButtonGroup &group);
 
@@ -69,6 +85,8 @@ private:
   std::unique_ptr<DiscIndex> index_;
   bool problem_reported_ = false;
   bool reporting_ = true; // problems of the control files are left out without -I
+  std::array<MenuCells, kMaxTitleSets + 1> menu_cells_;
+  size_t kept_menu_cells_ = 0;
 
   std::string leaf_; // the current file's own name
   IfoBytes ifo_{};
@@ -77,6 +95,7 @@ private:
   std::unique_ptr<std::array<uint8_t, 65536>> chain_titles_;
   CellTable cells_;
   char text_[kDecodedTextSize];
+  Resolution resolution_;
 };
 
 void Walker::problem(ProblemLevel level, const char *file, bool has_offset, uint64_t offset,
@@ -108,7 +127,9 @@ void Walker::read_failure(const std::string &name, const char *leaf) {
 }
 
 bool Walker::walk() {
-  if (dumps_.resolve || (dumps_.ifo && dumps_.menu_vob))
+  // Resolving targets comes back to every file; without it, -V after -I
+  // needs only what keep_menu_cells keeps.
+  if (dumps_.resolve)
     files_.keep_files();
   if (dumps_.resolve) {
     index_ = std::make_unique<DiscIndex>();
@@ -144,6 +165,7 @@ void Walker::control_files() {
       menu_table(kVtsiMenuTableSector, Domain::kVtsm);
     }
     visitor_.end_control_file();
+    keep_menu_cells(n);
   }
   visitor_.end_ifo_dump();
 }
@@ -364,13 +386,17 @@ void Walker::emit_command(CommandList list, unsigned number, uint64_t offset, co
   size_t length = decode_command_info(bytes, text_, &info);
   if (length > 0 && text_[length - 1] == '\n')
     --length;
-  Command command{};
+  Command command;
   command.list = list;
   command.number = number;
   command.offset = offset;
   command.bytes = bytes;
   command.text = std::string_view(text_, length);
   command.info = &info;
+  command.used_by = nullptr;
+  command.used_by_count = 0;
+  command.used_by_cut = false;
+  command.resolution = nullptr;
   if (cells != nullptr && number < kCellCommandNumbers) {
     const unsigned first = cells->first[number];
     const unsigned count = cells->first[number + 1] - first;
@@ -387,7 +413,9 @@ void Walker::emit_command(CommandList list, unsigned number, uint64_t offset, co
       chain_titles_ready_ = true;
     }
     origin_.chain_titles = chain_titles_ready_ ? chain_titles_->data() : nullptr;
-    resolve_target(*index_, origin_, info.target, &command.resolution);
+    resolution_ = Resolution{};
+    resolve_target(*index_, origin_, info.target, &resolution_);
+    command.resolution = &resolution_;
   }
   visitor_.command(command);
 }
@@ -405,7 +433,36 @@ void Walker::menu_vobs() {
   visitor_.end_menu_vob_dump();
 }
 
-bool Walker::menu_vob(unsigned title_set) {
+// The start sectors of the menu cells of the file -I has in memory, for -V.
+void Walker::keep_menu_cells(unsigned title_set) {
+  if (!dumps_.menu_vob || dumps_.resolve || kept_menu_cells_ >= kMaxKeptMenuCells)
+    return;
+  MenuCells &kept = menu_cells_[title_set];
+  const LoadedIfo &ifo = files_.take(title_set);
+  kept.read_failed = ifo.read_failed;
+  kept.size = ifo.size;
+  const IfoBytes view{ifo.data.get(), std::min(ifo.size, kMenuVobIfoRead)};
+  const uint32_t sector =
+      get_be32(view.data + (title_set == 0 ? kVmgiMenuTableSector : kVtsiMenuTableSector));
+  kept.pgci_ut = table_sector_absent(sector) ? 0 : sector_offset(sector);
+  build_cell_start_index(kept.pgci_ut, view);
+  kept.entries.assign(cell_start_index, cell_start_index + cell_start_count);
+  kept_menu_cells_ += kept.entries.size();
+  kept.known = true;
+}
+
+// The control file of a menu VOB, as -I kept it or read now, with the menu
+// cell start index built; false when the pair is skipped.
+bool Walker::menu_control_file(unsigned title_set, uint64_t *pgci_ut) {
+  const MenuCells &kept = menu_cells_[title_set];
+  if (kept.known) {
+    if (kept.read_failed && kept.size < kMenuVobIfoRead)
+      read_failure(files_.name(title_set), ControlFiles::own_name(title_set).c_str());
+    std::copy(kept.entries.begin(), kept.entries.end(), cell_start_index);
+    cell_start_count = static_cast<int32_t>(kept.entries.size());
+    *pgci_ut = kept.pgci_ut;
+    return true;
+  }
   const LoadedIfo &ifo = files_.take(title_set);
   if (ifo.result == LoadResult::kNotFound)
     return false;
@@ -414,6 +471,17 @@ bool Walker::menu_vob(unsigned title_set) {
   if (ifo.result == LoadResult::kTooShort)
     return false;
   ifo_ = IfoBytes{ifo.data.get(), std::min(ifo.size, kMenuVobIfoRead)};
+  const uint32_t sector =
+      get_be32(ifo_.data + (title_set == 0 ? kVmgiMenuTableSector : kVtsiMenuTableSector));
+  *pgci_ut = table_sector_absent(sector) ? 0 : sector_offset(sector);
+  build_cell_start_index(*pgci_ut, ifo_);
+  return true;
+}
+
+bool Walker::menu_vob(unsigned title_set) {
+  uint64_t pgci_ut = 0;
+  if (!menu_control_file(title_set, &pgci_ut))
+    return false;
 
   char vob_leaf[24];
   if (title_set == 0)
@@ -426,10 +494,6 @@ bool Walker::menu_vob(unsigned title_set) {
     return false;
   const MenuVob menu{vob_leaf, title_set == 0 ? Domain::kVmgm : Domain::kVtsm, title_set};
   visitor_.begin_menu_vob(menu);
-  const uint32_t sector =
-      get_be32(ifo_.data + (title_set == 0 ? kVmgiMenuTableSector : kVtsiMenuTableSector));
-  const uint64_t pgci_ut = table_sector_absent(sector) ? 0 : sector_offset(sector);
-  build_cell_start_index(pgci_ut, ifo_);
   const bool complete = collect_menu_vob(vob);
   close_disc_file(vob);
   if (!complete)

@@ -237,9 +237,9 @@ std::string jump_label(const navigation::Command &command) {
     if (target.resume_cell != 0)
       label += ", resume at cell " + std::to_string(target.resume_cell);
   }
-  if (!command.resolution.resolved) {
+  if (!command.resolution->resolved) {
     label += '\n';
-    label += command.resolution.reason;
+    label += command.resolution->reason;
   }
   return label;
 }
@@ -260,7 +260,7 @@ int64_t GraphVisitor::add_jump(uint32_t source, uint8_t flags, const navigation:
   default:
     break;
   }
-  const navigation::Resolution &resolution = command.resolution;
+  const navigation::Resolution &resolution = *command.resolution;
   if (!resolution.resolved)
     flags |= kEdgeUnresolved;
   jumps_.push_back(Jump{source, resolution.chain, resolution.resolved, flags, jump_label(command)});

@@ -589,7 +589,7 @@ void JsonReport::command(const navigation::Command &command) {
     writer_.EndObject();
   }
   if (info.target.kind != TargetKind::kNone)
-    target(info.target, command.resolution);
+    target(info.target, *command.resolution);
   if (command.used_by_count > 0) {
     key("used_by_cells");
     writer_.StartArray();

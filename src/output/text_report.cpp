@@ -170,8 +170,7 @@ void TextReport::begin_command_list(const navigation::CommandListInfo &list) {
 // "  %04u[PK_%06X]:..." instead. The line is laid out by hand: a report of
 // a big disc is millions of them.
 void TextReport::command(const navigation::Command &command) {
-  char line[kListingLineSize];
-  TextCursor out{line};
+  TextCursor out{console_reserve(kListingLineSize)};
   if (command.list == CommandList::kButton) {
     out.put("  ");
     out.put_decimal(command.number, 4);
@@ -197,7 +196,7 @@ void TextReport::command(const navigation::Command &command) {
     out.put(')');
   }
   out.put('\n');
-  console_write(line, static_cast<size_t>(out.at - line));
+  console_commit(out.at);
 }
 
 void TextReport::begin_menu_vob(const navigation::MenuVob &vob) {

@@ -64,6 +64,16 @@ void console_write(const char *text, size_t length) {
   block_used += length;
 }
 
+char *console_reserve(size_t size) {
+  if (size > block_limit - block_used)
+    write_block();
+  return block + block_used;
+}
+
+void console_commit(const char *end) {
+  block_used = static_cast<size_t>(end - block);
+}
+
 void console_write_text(const char *text) {
   console_write(text, std::strlen(text));
 }

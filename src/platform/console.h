@@ -23,5 +23,10 @@ void console_set_block_size(size_t size);
 // Writes text as data: a '%' in it is printed, never interpreted.
 void console_write(const char *text, size_t length);
 void console_write_text(const char *text);
+// Room for at most `size` bytes (at most 4096) at the end of the output, for
+// a caller that lays a line out in place; console_commit(end) then hands over
+// the bytes up to `end`.
+char *console_reserve(size_t size);
+void console_commit(const char *end);
 // Formatted output, for formats that are the program's own literals.
 void console_printf(const char *format, ...) __attribute__((format(printf, 1, 2)));
