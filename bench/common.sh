@@ -3,11 +3,7 @@
 # need, a scratch folder ($work, removed at exit, with a worktree of a "before" ref in it when
 # one is built), Release builds, and timing under /usr/bin/time.
 
-"$root/scripts/install-deps" run
-if [[ ! -x /usr/bin/time ]]; then
-  apt-get update
-  apt-get install -y --no-install-recommends time
-fi
+"$root/scripts/install-deps" bench
 
 work=$(mktemp -d /tmp/navlist-bench-XXXXXX)
 before_tree=$work/before-src

@@ -17,13 +17,6 @@ rounds=${1:-9}
 
 # shellcheck source=bench/common.sh
 . "$root/bench/common.sh"
-missing=()
-command -v strace >/dev/null || missing+=(strace)
-command -v genisoimage >/dev/null || missing+=(genisoimage)
-if ((${#missing[@]})); then
-  apt-get update
-  apt-get install -y --no-install-recommends "${missing[@]}"
-fi
 build "$root" "$build" navlist
 navlist=$build/navlist
 

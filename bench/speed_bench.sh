@@ -22,13 +22,6 @@ before_ref=${1:-0bbdc13}
 big_rounds=${2:-7}
 startup_rounds=${3:-40}
 
-missing=()
-command -v lsdvd >/dev/null || missing+=(lsdvd)
-command -v hyperfine >/dev/null || missing+=(hyperfine)
-if ((${#missing[@]})); then
-  apt-get update
-  apt-get install -y --no-install-recommends "${missing[@]}"
-fi
 
 # shellcheck source=bench/common.sh
 . "$root/bench/common.sh"

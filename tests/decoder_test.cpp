@@ -111,4 +111,32 @@ TEST(Decoder, EveryCommandWordGivesOneLine) {
   }
 }
 
+// The operand formatters on their own: the two immediate texts live side by side, and a
+// button number is b6 bits 7-2.
+TEST(Decoder, OperandFormatters) {
+  const struct {
+    unsigned value;
+    const char *immediate;
+  } immediates[] = {{0, "#0"},
+                    {1024, "#1024"},
+                    {2048, "#2048:(2*1024)"},
+                    {2049, "#2049"},
+                    {64512, "#64512:(63*1024)"},
+                    {65535, "#65535"},
+                    {0x656E, "#25966:\"en\""},
+                    {0x617B, "#24955"},
+                    {0x6100, "#24832"}};
+  for (const auto &row : immediates) {
+    const char *first = format_immediate(row.value);
+    EXPECT_STREQ(format_immediate_second(0x7A61), "#31329:\"za\"");
+    EXPECT_STREQ(first, row.immediate);
+  }
+  for (const auto &[byte, suffix] :
+       {std::pair{0x03u, ""}, {0x04u, ", HL_BN=1"}, {0x07u, ", HL_BN=1"}, {0xFCu, ", HL_BN=63"}}) {
+    char text[kDecodedTextSize];
+    format_button_suffix(byte, text);
+    EXPECT_STREQ(text, suffix);
+  }
+}
+
 } // namespace

@@ -13,9 +13,9 @@
 # edits what dvdauthor cannot write with ifopatch.py. features.txt and
 # expected.txt beside VIDEO_TS/ are written by hand and left alone.
 #
-# Needs the Debian packages dvdauthor (dvdauthor, spumux), ffmpeg and python3.
-# Only rebuilding needs them: the built discs are committed and the tests
-# read those.
+# Needs the Debian packages dvdauthor (dvdauthor, spumux), ffmpeg and python3,
+# which scripts/install-deps discs installs. Only rebuilding needs them: the
+# built discs are committed and the tests read those.
 set -euo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -23,14 +23,7 @@ RECIPES=$HERE/recipes
 ALL="fp_registers decoy call_resume region nav_timer menu_loop no_first_play"
 DISCS=${*:-$ALL}
 
-missing=()
-for tool in dvdauthor:dvdauthor spumux:dvdauthor ffmpeg:ffmpeg python3:python3; do
-    command -v "${tool%%:*}" >/dev/null || missing+=("${tool#*:}")
-done
-if ((${#missing[@]})); then
-    echo "build.sh: install the Debian packages: $(printf '%s\n' "${missing[@]}" | sort -u | tr '\n' ' ')" >&2
-    exit 1
-fi
+"$HERE/../../scripts/install-deps" discs
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 
