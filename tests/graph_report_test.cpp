@@ -102,9 +102,13 @@ void put_fixture_disc(const Disc &disc) {
   Pgc root_menu = one({}, {"20 01 00 00 00 00 00 10"}); // LinkRSM
   root_menu.cells = {{0, 0}};
   root_menu.category = 0x83;
+  // A chain whose only command is a cell command, which draws no arrow.
+  Pgc cell_only;
+  cell_only.cell_commands = {cmd("20 01 00 00 00 00 00 01")};
+  cell_only.cells = {{1, 0}};
   const fixture::Vts vts = {
-      .titles = std::vector<Pgc>{title1, title2, one({}, {"30 03 00 00 00 01 00 00"})},
-      .menus = fixture::MenuTable{{{"fr", 0x80, {root_menu}}}},
+      .titles = std::vector<Pgc>{title1, title2, one({}, {"30 03 00 00 00 01 00 00"}), cell_only},
+      .menus = fixture::MenuTable{{{"f~", 0x80, {root_menu}}}},
       .chapters = std::vector<std::vector<uint16_t>>{{1, 1}, {2}}};
   disc.put("VTS_01_0.IFO", fixture::build_vts(vts));
   disc.put("VTS_01_0.VOB",
@@ -143,7 +147,7 @@ TEST(GraphOptions, WhichJumpsAreDrawn) {
               row.command_jumps)
         << row.args[0];
     EXPECT_EQ(count(result.output, "[label=\"button "), row.button_jumps) << row.args[0];
-    EXPECT_EQ(count(result.output, "[label=\"V"), 9u) << row.args[0];
+    EXPECT_EQ(count(result.output, "[label=\"V"), 10u) << row.args[0];
   }
 }
 

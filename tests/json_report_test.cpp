@@ -203,12 +203,14 @@ RunResult two_set_disc(const char *first_play, const Args &args,
   const Pgc vts1_title = {.pre = cmds("3008 0000 0083 0000 2005 0000 0000 0001"), .category = 0x81};
   // Title set 2's title chain 2, the entry of title 1, names chain 3 as its next one (the patch
   // at 0x9B0). LinkPTTN 2 and 5, JumpVTS_PTT ttn:2 pttn:1, JumpVTS_TT ttn:3, CallSS VTSM Chapter,
-  // CallSS VMGM Title, LinkNextPGC, LinkPrevPGC, LinkTopCell, LinkPGCN 4, LinkRSM, Break.
+  // CallSS VMGM Title, LinkNextPGC, LinkPrevPGC, LinkTopCell, LinkPGCN 4, LinkRSM, Break,
+  // LinkGroupPGC (its go-up chain is 1: the patch at 0x9B4).
   const Pgc entry = {
       .pre =
           cmds("2005 0000 0000 0002 2005 0000 0000 0005 3005 0001 0002 0000 3003 0000 0003 0000"
                "3008 0000 0187 0000 3008 0000 0142 0000 2001 0000 0000 000A 2001 0000 0000 000B"
-               "2001 0000 0000 0001 2004 0000 0000 0004 2001 0000 0000 0010 0002 0000 0000 0000"),
+               "2001 0000 0000 0001 2004 0000 0000 0004 2001 0000 0000 0010 0002 0000 0000 0000"
+               "2001 0000 0000 000C"),
       .category = 0x81};
   // Chain 3, chapter 2 of title 1: LinkPTTN 1. Menus "en": the entries of Root and Chapter;
   // one whose code begins with a control byte: LinkPGCN 1, LinkPTTN 1.
@@ -217,7 +219,8 @@ RunResult two_set_disc(const char *first_play, const Args &args,
       .menus = MenuTable{{{"en", 0, {Pgc{.cells = {{}}, .category = 0x83}, menu(0x87)}},
                           {"\001e", 0, {menu(0x83, "2004 0000 0000 0001 2005 0000 0000 0001")}}}},
       .chapters = std::vector<std::vector<uint16_t>>{{2, 3}, {1}}};
-  std::vector<Patch> vts2_patches = {{0x9B0, 2, 3}};
+  // Menu chain 1 of "en" names chain 2 as its next one (0x10CC).
+  std::vector<Patch> vts2_patches = {{0x9B0, 2, 3}, {0x9B4, 2, 1}, {0x10CC, 2, 2}};
   vts2_patches.insert(vts2_patches.end(), on_vts2.begin(), on_vts2.end());
   const Disc disc;
   disc.put("VIDEO_TS.IFO", patched(build_vmg({.titles = std::vector<Title>{{1}, {2}, {2, 2}, {5}},
@@ -226,9 +229,10 @@ RunResult two_set_disc(const char *first_play, const Args &args,
                                    on_vmg));
   disc.put("VTS_01_0.IFO", build_vts({.titles = std::vector<Pgc>{vts1_title}}));
   disc.put("VTS_02_0.IFO", patched(build_vts(vts2), vts2_patches));
-  // Buttons LinkPGCN 2 and JumpVTS_PTT 1 2 in the pack that starts cell 1 of menu chain 1; then
-  // LinkPGCN 1 and LinkTopPGC in packs that start no menu cell.
-  disc.put("VTS_02_0.VOB", join_packs({nav_pack(cmds("2004 0000 0000 0002 3005 0002 0001 0000")),
+  // Buttons LinkPGCN 2, JumpVTS_PTT 1 2 and LinkNextPGC in the pack that starts cell 1 of menu
+  // chain 1; then LinkPGCN 1 and LinkTopPGC in packs that start no menu cell.
+  disc.put("VTS_02_0.VOB", join_packs({nav_pack(cmds("2004 0000 0000 0002 3005 0002 0001 0000"
+                                                     "2001 0000 0000 000A")),
                                        video_pack(), nav_pack(cmds("2004 0000 0000 0001")),
                                        nav_pack(cmds("2001 0000 0000 0009"))}));
   return disc.run(args);
@@ -299,6 +303,8 @@ TEST(JsonReport, TextComesOutAsValidUtf8) {
       {"\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80",
        "\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80"},
       {"\xC2\xC0", bad + bad},
+      // After F0 the second byte lies in 90 to BF: an overlong four-byte form.
+      {"\xF0\x8F\xBF\xBF", bad + bad + bad + bad},
       // After F1 to F3 the second byte lies in 80 to BF.
       {"\xF1\x7F\x80\x80\xF1\xC0\x80\x80", bad + "\x7F" + bad + bad + bad + bad + bad + bad},
   };
