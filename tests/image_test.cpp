@@ -5,6 +5,7 @@
 
 #include "menuvob/menu_vob_scan.h"
 #include "platform/disc_file.h"
+#include "platform/input_file.h"
 #include "platform/name_list.h"
 
 #include <gtest/gtest.h>
@@ -204,6 +205,7 @@ TEST(ParentFolder, UsesTheVideoTsSubfolder) {
       {"VIDEO_TS", "", "rip\\", ""},
       {"VIDEO_TS", "VTS_01_0.IFO", "rip", "rip\\VIDEO_TS\\VTS_01_0.IFO not found.\n"},
       {"Video_TS", "VTS_01_0.IFO", "rip/", "rip/Video_TS\\VTS_01_0.IFO not found.\n"},
+      {"video_ts", "VTS_01_0.IFO", "rip", "rip\\video_ts\\VTS_01_0.IFO not found.\n"},
       {"VIDEO_TS", "VIDEO_TS.IFO", "rip", "rip\\VIDEO_TS.IFO not found.\n"},
       {"VIDEO_TS", "../VIDEO_TS.IFO", "rip", "rip\\VIDEO_TS.IFO is invalid format.\n"},
 #ifndef _WIN32
@@ -276,6 +278,22 @@ TEST(NameLookup, ExactNameElseFirstInByteOrderIgnoringCase) {
 }
 
 #ifndef _WIN32
+// A name must leave room for its terminator in the 260-byte buffer that opening a file of a
+// folder builds it in: 259 characters open, 260 do not.
+TEST(NameLookup, NamesThatFillTheBufferDoNotOpen) {
+  const Disc disc;
+  for (const auto &[length, opens] : {std::pair{259u, true}, std::pair{260u, false}}) {
+    const std::string folder = disc.path().string() + "/";
+    const std::string leaf(length - folder.size(), 'x');
+    write_file(disc.path() / leaf, {1});
+    std::FILE *file = open_input_file((folder + leaf).c_str());
+    EXPECT_EQ(file != nullptr, opens) << length;
+    if (file != nullptr)
+      std::fclose(file);
+  }
+  use_disc_folders();
+}
+
 // A folder is listed once per run: a file that appears later in the run is not seen, and the
 // next run lists the folder again.
 TEST(NameLookup, FolderListingIsReadOncePerRun) {

@@ -206,11 +206,10 @@ RunResult two_set_disc(const char *first_play, const Args &args,
   // CallSS VMGM Title, LinkNextPGC, LinkPrevPGC, LinkTopCell, LinkPGCN 4, LinkRSM, Break,
   // LinkGroupPGC (its go-up chain is 1: the patch at 0x9B4).
   const Pgc entry = {
-      .pre =
-          cmds("2005 0000 0000 0002 2005 0000 0000 0005 3005 0001 0002 0000 3003 0000 0003 0000"
-               "3008 0000 0187 0000 3008 0000 0142 0000 2001 0000 0000 000A 2001 0000 0000 000B"
-               "2001 0000 0000 0001 2004 0000 0000 0004 2001 0000 0000 0010 0002 0000 0000 0000"
-               "2001 0000 0000 000C"),
+      .pre = cmds("2005 0000 0000 0002 2005 0000 0000 0005 3005 0001 0002 0000 3003 0000 0003 0000"
+                  "3008 0000 0187 0000 3008 0000 0142 0000 2001 0000 0000 000A 2001 0000 0000 000B"
+                  "2001 0000 0000 0001 2004 0000 0000 0004 2001 0000 0000 0010 0002 0000 0000 0000"
+                  "2001 0000 0000 000C"),
       .category = 0x81};
   // Chain 3, chapter 2 of title 1: LinkPTTN 1. Menus "en": the entries of Root and Chapter;
   // one whose code begins with a control byte: LinkPGCN 1, LinkPTTN 1.
