@@ -60,7 +60,49 @@ struct Target {
   uint8_t button = 0;      // HL_BN of the link forms, 0: none
   uint8_t resume_cell = 0; // CallSS rsm_cell
   uint8_t line = 0;        // Goto line:, SetTmpPML line:
+  uint8_t level = 0;       // SetTmpPML lvl:
   friend bool operator==(const Target &, const Target &) = default;
+};
+
+// A Set: the general register it writes (0..15), its operator (set_op_names
+// index 1..11) and its source.
+struct Assignment {
+  bool present = false;
+  uint8_t destination = 0;
+  uint8_t op = 0;
+  Operand source;
+  friend bool operator==(const Assignment &, const Assignment &) = default;
+};
+
+// The system settings of command type 2.
+enum class SystemSetKind : uint8_t {
+  kNone,
+  kStreams,      // SetSTN: audio, subpicture and angle, each when its flag is set
+  kNavTimer,     // SetNVTMR: value seconds, then the title chain pgcn
+  kRegisterMode, // SetGPRMMD: general register `reg` to value, counter mode or not
+  kAudioMix,     // SetAMXMD: value
+  kHighlight,    // SetHL_BTNN: value is the button number shifted left by 10
+};
+
+struct SystemSet {
+  SystemSetKind kind = SystemSetKind::kNone;
+  Operand value;
+  uint16_t pgcn = 0; // kNavTimer
+  uint8_t reg = 0;   // kRegisterMode
+  bool counter = false;
+  // kStreams: which streams are set, and to what. An immediate subpicture
+  // stream carries its display flag in bit 6, as system register 2 does.
+  bool audio_set = false, subpicture_set = false, angle_set = false;
+  Operand audio, subpicture, angle;
+  friend bool operator==(const SystemSet &, const SystemSet &) = default;
+};
+
+// How the parts of a command combine: which of them its condition gates.
+enum class Gating : uint8_t {
+  kAll,               // the condition gates the set and the transfer (types 0 to 3)
+  kSetThenCompare,    // type 4: set, then compare the result; the compare gates the link
+  kCompareAll,        // type 5: the compare gates the set and the link
+  kCompareSetLinkAll, // type 6: the compare gates the set; the link is always taken
 };
 
 struct CommandInfo {
@@ -71,6 +113,9 @@ struct CommandInfo {
   // "Cmp", "SetC", "CSetC", "CmpSet", or "???" for an undefined command.
   const char *operation = "???";
   Condition condition;
+  Assignment assign;
+  SystemSet system;
+  Gating gating = Gating::kAll;
   Target target;
   bool questionable = false;
 };

@@ -39,6 +39,12 @@ bool decode_compound(Decoding &d) {
   const bool has_link = d.c[7] != 0;
   if (f.set_op > 11)
     d.info.questionable = true;
+  d.info.gating = f.type == 4   ? Gating::kSetThenCompare
+                  : f.type == 5 ? Gating::kCompareAll
+                                : Gating::kCompareSetLinkAll;
+  if (has_set)
+    d.info.assign = Assignment{true, static_cast<uint8_t>(f.branch_op),
+                               static_cast<uint8_t>(f.set_op), set_source(d, d.c + 2)};
   if (has_compare)
     d.info.condition =
         Condition{true, register_operand(f.branch_op), static_cast<uint8_t>(f.compare_op),

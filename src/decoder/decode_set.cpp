@@ -19,13 +19,14 @@ void put_link_tail(Decoding &d) {
 
 // "#%u" of `value` with set_immediate, never annotated, else the register
 // `index`: the operand of SetNVTMR and SetAMXMD.
-void put_plain_or_register(Decoding &d, unsigned value, unsigned index) {
+Operand put_plain_or_register(Decoding &d, unsigned value, unsigned index) {
   if (d.fields.set_immediate != 0) {
     d.out.put('#');
     d.out.put_decimal(value);
-  } else {
-    d.out.put(register_names[index]);
+    return immediate_operand(value);
   }
+  d.out.put(register_names[index]);
+  return register_operand(index);
 }
 
 // SetSTN: audio, subpicture and angle pieces, each present only when bit 7
@@ -33,14 +34,20 @@ void put_plain_or_register(Decoding &d, unsigned value, unsigned index) {
 void put_set_stream(Decoding &d) {
   const uint8_t *c = d.c;
   const bool immediate = d.fields.set_immediate != 0;
+  SystemSet &set = d.info.system;
+  set.kind = SystemSetKind::kStreams;
   put_operation(d, "SetSTN");
   d.out.put(' ');
   if (c[3] & 0x80) {
+    set.audio_set = true;
+    set.audio = immediate ? immediate_operand(c[3] & 0x0Fu) : register_operand(c[3] & 0x0F);
     d.out.put("Audio=");
-    put_operand(d.out, immediate ? immediate_operand(c[3] & 0x0Fu) : register_operand(c[3] & 0x0F));
+    put_operand(d.out, set.audio);
   }
   d.out.put(' ');
   if (c[4] & 0x80) {
+    set.subpicture_set = true;
+    set.subpicture = immediate ? immediate_operand(c[4] & 0x7Fu) : register_operand(c[4] & 0x0F);
     d.out.put("Subpicture=");
     if (!immediate) {
       d.out.put(register_names[c[4] & 0x0F]);
@@ -52,20 +59,27 @@ void put_set_stream(Decoding &d) {
   }
   d.out.put(' ');
   if (c[5] & 0x80) {
+    set.angle_set = true;
+    set.angle = immediate ? immediate_operand(c[5] & 0x0Fu) : register_operand(c[5] & 0x0F);
     d.out.put("Angle=");
-    put_operand(d.out, immediate ? immediate_operand(c[5] & 0x0Fu) : register_operand(c[5] & 0x0F));
+    put_operand(d.out, set.angle);
   }
 }
 
 // SetGPRMMD: the mode register is b5's low four bits; b5 bit 7 marks a counter.
 void put_set_register_mode(Decoding &d) {
   const uint8_t *c = d.c;
+  SystemSet &set = d.info.system;
+  set.kind = SystemSetKind::kRegisterMode;
+  set.reg = c[5] & 0x0F;
+  set.counter = (c[5] & 0x80) != 0;
+  set.value = set_source(d, c + 2);
   put_operation(d, "SetGPRMMD");
   d.out.put(" SPRM[");
-  d.out.put(register_names[c[5] & 0x0F]);
+  d.out.put(register_names[set.reg]);
   d.out.put("]=");
-  put_operand(d.out, set_source(d, c + 2));
-  if (c[5] & 0x80)
+  put_operand(d.out, set.value);
+  if (set.counter)
     d.out.put(" [COUNTER]");
 }
 
@@ -81,25 +95,30 @@ bool put_set_system_body(Decoding &d) {
     put_set_stream(d);
     return true;
   case 2:
+    d.info.system.kind = SystemSetKind::kNavTimer;
     put_operation(d, "SetNVTMR");
     d.out.put(" timer:");
-    put_plain_or_register(d, operand16(c + 2), c[3]);
+    d.info.system.value = put_plain_or_register(d, operand16(c + 2), c[3]);
+    d.info.system.pgcn = static_cast<uint16_t>(operand16(c + 4));
     d.out.put(", pgcn:");
-    d.out.put_decimal(operand16(c + 4));
+    d.out.put_decimal(d.info.system.pgcn);
     return true;
   case 3:
     put_set_register_mode(d);
     return true;
   case 4:
+    d.info.system.kind = SystemSetKind::kAudioMix;
     put_operation(d, "SetAMXMD");
     d.out.put(' ');
-    put_plain_or_register(d, operand16(c + 4), c[5] & 0x0F);
+    d.info.system.value = put_plain_or_register(d, operand16(c + 4), c[5] & 0x0F);
     return true;
   case 6:
+    d.info.system.kind = SystemSetKind::kHighlight;
+    d.info.system.value =
+        immediate ? immediate_operand(operand16(c + 4)) : register_operand(c[5] & 0x0F);
     put_operation(d, "SetHL_BTNN");
     d.out.put(' ');
-    put_operand(d.out,
-                immediate ? immediate_operand(operand16(c + 4)) : register_operand(c[5] & 0x0F));
+    put_operand(d.out, d.info.system.value);
     return true;
   default:
     return false;
@@ -124,13 +143,15 @@ bool decode_set(Decoding &d) {
   if (set_op == 0) {
     put_operation(d, "Nop");
   } else {
+    d.info.assign = Assignment{true, static_cast<uint8_t>(c[3] & 0x0F),
+                               static_cast<uint8_t>(set_op), set_source(d, c + 4)};
     put_operation(d, "Set");
     d.out.put(' ');
-    d.out.put(register_names[c[3] & 0x0F]);
+    d.out.put(register_names[d.info.assign.destination]);
     d.out.put(' ');
     d.out.put(set_op_names[set_op]);
     d.out.put(' ');
-    put_operand(d.out, set_source(d, c + 4));
+    put_operand(d.out, d.info.assign.source);
   }
   if (set_op > 11)
     d.info.questionable = true;

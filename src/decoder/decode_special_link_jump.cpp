@@ -94,6 +94,7 @@ bool decode_special(Decoding &d) {
     put_operation(d, "SetTmpPML");
     d.info.target.kind = TargetKind::kGotoLine;
     d.info.target.line = c[7];
+    d.info.target.level = c[6] & 0x0F;
     d.out.put(" lvl:");
     d.out.put_decimal(c[6] & 0x0Fu);
     d.out.put(", line:");

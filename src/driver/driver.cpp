@@ -8,10 +8,18 @@
 #include "output/graph_report.h"
 #include "output/json_report.h"
 #include "output/text_report.h"
+#include "output/trace_report.h"
 #include "platform/console.h"
 #include "platform/name_list.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
 
 char path_buffer[kPathBufferSize];
 
@@ -23,6 +31,8 @@ struct RunSwitches {
   bool ifo = false;
   bool menu_vob = false;
   Report report = Report::kText;
+  bool trace = false;
+  player::Settings settings;
   int path_index = 0; // 0: no path seen yet
 };
 
@@ -44,12 +54,94 @@ constexpr const char *kHelp =
     "  --version : Print the version.\n"
     "<ex> : NAVLIST -I -V c:\\video_ts\n";
 
-// The structured reports and --version print no banner: their output is for programs.
+// The structured reports, the player's and --version print no banner: their
+// output is for programs, or is not the report.
 bool wants_banner(int argc, char **argv) {
   for (int i = 1; i < argc; ++i)
-    for (const char *option : {"--json", "--graph", "--version"})
+    for (const char *option : {"--json", "--graph", "--version", "--trace"})
       if (equal_ignoring_case(argv[i], option))
         return false;
+  return true;
+}
+
+// A whole number from `min` to `max`, all of `text`.
+bool parse_number(const char *text, unsigned long long min, unsigned long long max,
+                  unsigned long long *value) {
+  if (*text < '0' || *text > '9')
+    return false;
+  char *end = nullptr;
+  errno = 0;
+  *value = std::strtoull(text, &end, 10);
+  return errno == 0 && *end == '\0' && *value >= min && *value <= max;
+}
+
+// "default", or buttons from 1 to 36 separated by commas.
+bool parse_presses(const char *text, std::vector<unsigned> *presses) {
+  presses->clear();
+  if (equal_ignoring_case(text, "default"))
+    return true;
+  std::string list = text;
+  for (size_t start = 0; start <= list.size();) {
+    const size_t comma = std::min(list.find(',', start), list.size());
+    unsigned long long button = 0;
+    if (!parse_number(list.substr(start, comma - start).c_str(), 1, 36, &button))
+      return false;
+    presses->push_back(static_cast<unsigned>(button));
+    start = comma + 1;
+  }
+  return true;
+}
+
+// An option of the player model, `--name value` or `--name=value`; false
+// when `argument` is none of them or its value is not valid. Moves `i` past
+// a value given as the next argument.
+bool player_option(int argc, char **argv, int *i, player::Settings *settings, bool *known) {
+  static constexpr const char *kValued[] = {"--region", "--lang",  "--parental", "--seed",
+                                            "--press",  "--until", "--max-steps"};
+  std::string name = argv[*i];
+  const size_t equals = name.find('=');
+  std::string value;
+  if (equals != std::string::npos) {
+    value = name.substr(equals + 1);
+    name.resize(equals);
+  }
+  *known = true;
+  if (equal_ignoring_case(name.c_str(), "--wide") && equals == std::string::npos) {
+    settings->wide = true;
+    return true;
+  }
+  const char *const *option =
+      std::find_if(std::begin(kValued), std::end(kValued),
+                   [&](const char *o) { return equal_ignoring_case(o, name.c_str()); });
+  if (option == std::end(kValued)) {
+    *known = false;
+    return false;
+  }
+  if (equals == std::string::npos) {
+    if (*i + 1 >= argc)
+      return false;
+    value = argv[++*i];
+  }
+  unsigned long long number = 0;
+  const std::string_view which = *option;
+  if (which == "--region" && parse_number(value.c_str(), 1, 8, &number))
+    settings->region = static_cast<unsigned>(number);
+  else if (which == "--parental" && parse_number(value.c_str(), 1, 15, &number))
+    settings->parental = static_cast<unsigned>(number);
+  else if (which == "--seed" && parse_number(value.c_str(), 0, UINT32_MAX, &number))
+    settings->seed = static_cast<uint32_t>(number);
+  else if (which == "--max-steps" && parse_number(value.c_str(), 1, UINT64_MAX, &number))
+    settings->max_steps = number;
+  else if (which == "--lang" && value.size() == 2 &&
+           std::islower(static_cast<unsigned char>(value[0])) &&
+           std::islower(static_cast<unsigned char>(value[1])))
+    std::copy_n(value.data(), 2, settings->language);
+  else if (which == "--press")
+    return parse_presses(value.c_str(), &settings->presses);
+  else if (which == "--until" && (value == "title" || value == "end"))
+    settings->until_end = value == "end";
+  else
+    return false;
   return true;
 }
 
@@ -76,12 +168,16 @@ Parsed parse_arguments(int argc, char **argv, RunSwitches *run) {
         valid = choose_report(run, Report::kJson);
       else if (equal_ignoring_case(argument, "--graph"))
         valid = choose_report(run, Report::kGraph);
+      else if (equal_ignoring_case(argument, "--trace"))
+        run->trace = true;
       else if (equal_ignoring_case(argument, "--help"))
         return Parsed::kHelp;
       else if (equal_ignoring_case(argument, "--version"))
         return Parsed::kVersion;
-      else
-        valid = false;
+      else {
+        bool known = false;
+        valid = player_option(argc, argv, &i, &run->settings, &known);
+      }
       if (!valid) {
         console_write_text("Invalid option.\n");
         return Parsed::kFailed;
@@ -129,6 +225,13 @@ int navlist_main(int argc, char **argv) {
   if (const int status = select_disc(argv[run.path_index], path_buffer); status != kDiscSelected)
     return status;
 
+  if (run.trace) {
+    if (run.report == Report::kGraph) {
+      console_write_text("Invalid option.\n");
+      return kExitNothingDumped;
+    }
+    return write_trace_report(path_buffer, run.settings, run.report == Report::kJson);
+  }
   switch (run.report) {
   case Report::kJson:
     return write_json_report(path_buffer, run.ifo, run.menu_vob);

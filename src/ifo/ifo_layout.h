@@ -37,11 +37,28 @@ inline constexpr uint64_t kPgcCellCount = 3;
 inline constexpr uint64_t kPgcNextPgcn = 0x9C; // next, previous and go-up chain numbers
 inline constexpr uint64_t kPgcPrevPgcn = 0x9E;
 inline constexpr uint64_t kPgcGoUpPgcn = 0xA0;
+inline constexpr uint64_t kPgcPlaybackTime = 0x04;
+inline constexpr uint64_t kPgcPlaybackMode = 0xA2;
+inline constexpr uint64_t kPgcStillTime = 0xA3;
 inline constexpr uint64_t kPgcCommandTable = 0xE4;
+inline constexpr uint64_t kPgcProgramMap = 0xE6;
 inline constexpr uint64_t kPgcCellTable = 0xE8;
 inline constexpr uint64_t kCellEntrySize = 24;
+inline constexpr uint64_t kCellStillTime = 2;
 inline constexpr uint64_t kCellCommandNumber = 3;
+inline constexpr uint64_t kCellPlaybackTime = 4;
 inline constexpr uint64_t kCellFirstVobuSector = 8;
+inline constexpr uint64_t kCellLastSector = 20;
+
+// A playback time: hours, minutes, seconds and frames in binary-coded
+// decimal, the frame rate in the top two bits of the frames byte (1: 25
+// frames a second, 3: 30). Digits past 9 are taken as they stand.
+inline uint32_t playback_milliseconds(const uint8_t *time) {
+  const auto bcd = [](uint8_t byte) { return (byte >> 4) * 10u + (byte & 0x0F); };
+  const uint32_t seconds = (bcd(time[0]) * 60 + bcd(time[1])) * 60 + bcd(time[2]);
+  const uint32_t rate = (time[3] >> 6) == 1 ? 25 : 30;
+  return seconds * 1000 + bcd(time[3] & 0x3F) * 1000 / rate;
+}
 
 // A start sector that is 0 or has its top bit set means the table is absent.
 inline bool table_sector_absent(uint32_t sector) {

@@ -14,7 +14,11 @@ namespace {
 
 constexpr size_t kPackSize = kSectorSize;
 constexpr size_t kSystemHeaderStart = 14;
-constexpr size_t kButtonCount = 158; // BTN_NS, PCI byte 0x71
+constexpr size_t kHighlightStatus = 142; // HLI_SS, low two bits
+constexpr size_t kButtonCount = 158;     // BTN_NS, PCI byte 0x71
+constexpr size_t kForcedSelect = 161;    // FOSL_BTNN
+constexpr size_t kForcedActivate = 162;  // FOAC_BTNN
+constexpr size_t kAutoAction = 3;        // in a button entry, bits 7-6
 static_assert(kFirstButtonCommand + kButtonEntrySize * (kMaxButtonsInPack - 1) + kCommandSize <=
                   kPackSize &&
               kFirstButtonCommand + kButtonEntrySize * kMaxButtonsInPack + kCommandSize >
@@ -46,10 +50,14 @@ void capture_buttons(const uint8_t *pack, uint32_t pack_number) {
     return;
   ButtonRecord *staged = button_records + button_record_count;
   for (unsigned i = 0; i < buttons; ++i) {
+    const uint8_t *entry = pack + kFirstButtonCommand - 10 + kButtonEntrySize * i;
     staged[i].pack_number = pack_number;
     staged[i].repeat_count = 1;
-    std::memcpy(staged[i].command.b, pack + kFirstButtonCommand + kButtonEntrySize * i,
-                kCommandSize);
+    std::memcpy(staged[i].command.b, entry + 10, kCommandSize);
+    staged[i].auto_action = entry[kAutoAction] >> 6;
+    staged[i].highlight_status = pack[kHighlightStatus] & 3;
+    staged[i].forced_select = pack[kForcedSelect] & 0x3F;
+    staged[i].forced_activate = pack[kForcedActivate] & 0x3F;
   }
   if (group_start >= 0 && button_record_count - group_start == static_cast<int32_t>(buttons)) {
     ButtonRecord *group = button_records + group_start;

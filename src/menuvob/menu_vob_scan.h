@@ -12,6 +12,12 @@ struct ButtonRecord {
   uint32_t pack_number;  // index of the NAV pack in its VOB file, from 0
   uint32_t repeat_count; // packs folded into the group; held by its first record
   NavCommand command;
+  uint8_t auto_action; // the button's auto-action mode (bits 7-6 of its entry's byte 3)
+  // Held by the group's first record, from its NAV pack: the highlight
+  // status, the forced-select and the forced-activate button.
+  uint8_t highlight_status;
+  uint8_t forced_select;
+  uint8_t forced_activate;
 };
 
 inline constexpr int32_t kButtonRecordCapacity = 2000;

@@ -72,21 +72,25 @@ template <typename Index> auto *domain_of(Index &index, Domain domain, unsigned 
   return decltype(&index.vmgm){nullptr};
 }
 
-// The entry chain of a menu type in language unit 1 of a menu domain.
-void menu_entry(const DomainIndex &menus, ChainRef ref, unsigned menu, Resolution *out) {
+// The entry chain of a menu type in language unit `unit` of a menu domain.
+void menu_entry(const DomainIndex &menus, ChainRef ref, unsigned menu, unsigned unit,
+                Resolution *out) {
   if (!menus.present)
     return set_reason(out, "no menu PGC table");
   if (!menus.in_file)
     return set_reason(out, "menu PGC table out of range");
   if (menus.units.empty())
     return set_reason(out, "no language unit");
-  if (!menus.units[0].in_file)
-    return set_reason(out, "language unit 1 out of range");
-  const unsigned pgcn = menu < kMenuTypes ? menus.entry_pgcn[menu] : 0;
+  if (unit == 0 || unit > menus.units.size())
+    return set_reason(out, "language unit %u past the menu PGC table", unit);
+  const ChainTableIndex &chains = menus.units[unit - 1];
+  if (!chains.in_file)
+    return set_reason(out, "language unit %u out of range", unit);
+  const unsigned pgcn = menu < kMenuTypes ? chains.entry_pgcn[menu] : 0;
   if (pgcn == 0)
-    return set_reason(out, "no entry PGC for menu %s (type %u) in language unit 1",
-                      menu_names[menu & 0x3F].data(), menu);
-  ref.language_unit = 1;
+    return set_reason(out, "no entry PGC for menu %s (type %u) in language unit %u",
+                      menu_names[menu & 0x3F].data(), menu, unit);
+  ref.language_unit = static_cast<uint16_t>(unit);
   ref.pgcn = static_cast<uint16_t>(pgcn);
   set_chain(out, ref);
 }
@@ -202,7 +206,8 @@ void system_space(const DiscIndex &index, const Origin &origin, const Target &ta
       return set_reason(out, "the disc has no first play PGC");
     return set_chain(out, ChainRef{Domain::kFirstPlay, 0, 0, 0});
   case SystemSpace::kVmgmMenu:
-    return menu_entry(index.vmgm, ChainRef{Domain::kVmgm, 0, 0, 0}, target.menu, out);
+    return menu_entry(index.vmgm, ChainRef{Domain::kVmgm, 0, 0, 0}, target.menu, origin.menu_unit,
+                      out);
   case SystemSpace::kVtsmMenu: {
     // JumpSS names the title set (from the video manager); CallSS calls the
     // menus of the current one.
@@ -216,7 +221,7 @@ void system_space(const DiscIndex &index, const Origin &origin, const Target &ta
       return set_reason(out, "title set %u was not read", title_set);
     return menu_entry(index.title_sets[title_set].menus,
                       ChainRef{Domain::kVtsm, static_cast<uint8_t>(title_set), 0, 0}, target.menu,
-                      out);
+                      origin.menu_unit, out);
   }
   case SystemSpace::kVmgmPgcn:
     return chain_in(index.vmgm, ChainRef{Domain::kVmgm, 0, 1, 0}, target.pgcn, out);
@@ -236,17 +241,24 @@ void index_menus(const IfoBytes &ifo, uint64_t sector_field, DomainIndex &menus)
   menus.in_file = menus.present && extent.inside;
   if (!menus.in_file)
     return;
+  // Real discs hold a few thousand menu chains; a file whose language units
+  // overlap can claim 65535 x 65535, so the entry chains are looked for in
+  // the first 2^20 chain pointers only.
+  unsigned visits_left = 1u << 20;
   for (unsigned i = 0; i < extent.listed; ++i) {
-    const uint64_t unit =
-        table + search_pointer_start(ifo, table + kTableHeaderSize + kSearchPointerSize * i);
+    const uint64_t pointer = table + kTableHeaderSize + kSearchPointerSize * i;
+    const uint64_t unit = table + search_pointer_start(ifo, pointer);
     const TableExtent chains = table_extent(ifo, unit, kSearchPointerSize);
-    menus.units.push_back(ChainTableIndex{chains.inside, chains.entries, chains.listed});
-    for (unsigned k = 0; i == 0 && k < chains.listed; ++k) {
-      const uint64_t pointer = unit + kTableHeaderSize + kSearchPointerSize * k;
-      const uint8_t category = ifo.data[pointer];
-      if ((category & 0x80) == 0 || !pgc_fits(ifo, unit + search_pointer_start(ifo, pointer)))
+    ChainTableIndex &index = menus.units.emplace_back(
+        ChainTableIndex{chains.inside, chains.entries, chains.listed, {}, {}});
+    index.code[0] = ifo.data[pointer];
+    index.code[1] = ifo.data[pointer + 1];
+    for (unsigned k = 0; k < chains.listed && visits_left > 0; ++k, --visits_left) {
+      const uint64_t chain = unit + kTableHeaderSize + kSearchPointerSize * k;
+      const uint8_t category = ifo.data[chain];
+      if ((category & 0x80) == 0 || !pgc_fits(ifo, unit + search_pointer_start(ifo, chain)))
         continue;
-      uint16_t &pgcn = menus.entry_pgcn[category & 0x0F];
+      uint16_t &pgcn = index.entry_pgcn[category & 0x0F];
       if (pgcn == 0)
         pgcn = static_cast<uint16_t>(k + 1);
     }

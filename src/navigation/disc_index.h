@@ -24,6 +24,10 @@ struct ChainTableIndex {
   bool in_file = false; // its header lies inside the file
   uint16_t chains = 0;  // as the table states
   uint16_t listed = 0;  // of those, the search pointers inside the file
+  // Menus: the unit's language code, and its first chain that is the entry
+  // of each menu type (0: none).
+  uint8_t code[2] = {0, 0};
+  std::array<uint16_t, kMenuTypes> entry_pgcn{};
 };
 
 // The menus of the video manager or of one title set, or a title set's titles.
@@ -31,8 +35,6 @@ struct DomainIndex {
   bool present = false;               // the file names the table (its start sector is not 0)
   bool in_file = false;               // and its header lies inside the file
   std::vector<ChainTableIndex> units; // menus: each language unit; titles: the one table
-  // Menus: the first chain of language unit 1 that is the entry of each menu type, 0: none.
-  std::array<uint16_t, kMenuTypes> entry_pgcn{};
 };
 
 struct TitleSetIndex {
@@ -76,6 +78,9 @@ struct Origin {
   // The title set's title number of each title chain (0: none), or null
   // when not yet known; see title_of_chains.
   const uint8_t *chain_titles;
+  // The language unit whose entry chains a menu type names: a walk of the
+  // disc takes the first; a player the one of its menu language.
+  unsigned menu_unit = 1;
 };
 
 // Resolves `target` as seen from `origin`; fills `out`.

@@ -96,6 +96,16 @@ struct LanguageUnit {
   uint16_t listed;   // of those, the search pointers inside the file
 };
 
+// How one cell of a chain plays, from its cell playback table entry.
+struct CellPlayback {
+  uint32_t milliseconds; // its playback time
+  uint8_t still;         // seconds of still picture after it; 255: until the viewer acts
+  uint8_t command;       // its cell command number, 0: none
+  uint8_t block;         // byte 0: block mode (bits 7-6) and block type (bits 5-4)
+  uint32_t first_sector; // of its first VOBU
+  uint32_t last_sector;  // of its last VOBU's end
+};
+
 // The fixed part of one program chain, before its commands.
 struct Chain {
   ChainRef ref;
@@ -114,6 +124,25 @@ struct Chain {
   // The three lists' lengths as the command table states them (0 without a
   // table, or when the table header lies out of range).
   uint16_t pre_count, post_count, cell_command_count;
+  // With Dumps::playback: how the chain plays. The program map gives each
+  // program's first cell; both lists hold only the entries inside the file.
+  uint8_t playback_mode; // 0: in order; bit 7 clear: random, else shuffle, of (mode & 0x7F) + 1
+  uint8_t still;         // seconds of still picture after the last cell; 255: for ever
+  uint32_t milliseconds; // the chain's playback time
+  const CellPlayback *cell_list;
+  unsigned cell_list_count;
+  const uint8_t *program_map;
+  unsigned program_map_count;
+};
+
+// With Dumps::playback: one chapter of a title set's part-of-title table,
+// where playing chapter `chapter` of title `title` starts.
+struct Chapter {
+  unsigned title_set;
+  unsigned title;   // within the title set, from 1
+  unsigned chapter; // from 1
+  uint16_t pgcn;
+  uint8_t pgn;
 };
 
 enum class CommandList : uint8_t { kPre, kPost, kCell, kButton };
@@ -144,6 +173,9 @@ struct Command {
   // Where its target leads; null when it transfers no control, or when the
   // walk was asked to resolve no targets.
   const Resolution *resolution;
+  // A button's auto-action mode (its entry's byte 3, bits 7-6): not 0, the
+  // button acts as soon as it is highlighted.
+  uint8_t auto_action;
 };
 
 // A menu VOB file, VIDEO_TS.VOB (domain kVmgm) or VTS_nn_0.VOB (kVtsm).
@@ -162,6 +194,11 @@ struct ButtonGroup {
   bool used_by_known;
   ChainRef chain;
   unsigned cell;
+  // From the group's first NAV pack: the highlight status (0: no buttons in
+  // use), the forced-select and forced-activate buttons (0: none).
+  uint8_t highlight_status;
+  uint8_t forced_select;
+  uint8_t forced_activate;
 };
 
 // The level of the disc's structure a problem belongs to, which decides
@@ -202,6 +239,8 @@ public:
   virtual void command(const Command &) {}
   virtual void end_command_list() {}
   virtual void end_chain() {}
+  // With Dumps::playback, after a title set's sections.
+  virtual void chapter(const Chapter &) {}
   virtual void end_language_unit() {}
   virtual void end_section() {}
   virtual void end_control_file() {}

@@ -5,6 +5,7 @@
 #include "decoder/decoder.h"
 #include "ifo/cell_table.h"
 #include "ifo/ifo_layout.h"
+#include "ifo/ptt_table.h"
 #include "menuvob/cell_start_index.h"
 #include "menuvob/menu_vob_scan.h"
 #include "navigation/control_files.h"
@@ -44,12 +45,20 @@ struct MenuCells {
   std::vector<CellStartEntry> entries;
 };
 
+} // namespace
+
 class Walker {
 public:
   Walker(const char *path, Dumps dumps, Visitor &visitor)
       : path_(path), dumps_(dumps), visitor_(visitor), files_(path) {}
 
   bool walk();
+  bool walk_title_set(unsigned title_set);
+  void begin_index();
+  bool has_title_set(unsigned title_set) const {
+    return title_set == 0 || index_->title_sets[title_set].read;
+  }
+  const DiscIndex &index() const { return *index_; }
 
 private:
   void problem(ProblemLevel level, const char *file, bool has_offset, uint64_t offset,
@@ -59,7 +68,10 @@ private:
   void read_failure(const std::string &name, const char *leaf);
 
   void control_files();
+  void control_file(unsigned title_set);
   bool enter_control_file(unsigned title_set);
+  void read_playback(uint64_t pgc, Chain &header);
+  void chapters();
   void title_table();
   void first_play();
   void menu_table(uint64_t sector_field, Domain domain);
@@ -84,7 +96,8 @@ private:
   ControlFiles files_;
   std::unique_ptr<DiscIndex> index_;
   bool problem_reported_ = false;
-  bool reporting_ = true; // problems of the control files are left out without -I
+  bool reporting_ = true;      // problems of the control files are left out without -I
+  bool one_title_set_ = false; // walking title sets one at a time: each missing one is told
   std::array<MenuCells, kMaxTitleSets + 1> menu_cells_;
   size_t kept_menu_cells_ = 0;
 
@@ -96,6 +109,9 @@ private:
   CellTable cells_;
   char text_[kDecodedTextSize];
   Resolution resolution_;
+  std::vector<CellPlayback> playback_cells_;
+  std::vector<uint8_t> program_map_;
+  uint8_t auto_action_ = 0; // of the button being emitted
 };
 
 void Walker::problem(ProblemLevel level, const char *file, bool has_offset, uint64_t offset,
@@ -126,15 +142,18 @@ void Walker::read_failure(const std::string &name, const char *leaf) {
   problem(ProblemLevel::kFile, leaf, false, 0, "%s cannot be read to its end.", name.c_str());
 }
 
-bool Walker::walk() {
+void Walker::begin_index() {
   // Resolving targets comes back to every file; without it, -V after -I
   // needs only what keep_menu_cells keeps.
-  if (dumps_.resolve)
-    files_.keep_files();
-  if (dumps_.resolve) {
-    index_ = std::make_unique<DiscIndex>();
-    index_disc(files_, *index_);
-  }
+  if (!dumps_.resolve || index_ != nullptr)
+    return;
+  files_.keep_files();
+  index_ = std::make_unique<DiscIndex>();
+  index_disc(files_, *index_);
+}
+
+bool Walker::walk() {
+  begin_index();
   if (dumps_.ifo || dumps_.chains_without_ifo) {
     reporting_ = dumps_.ifo;
     control_files();
@@ -151,23 +170,78 @@ bool Walker::walk() {
 void Walker::control_files() {
   visitor_.begin_ifo_dump();
   for (unsigned n = 0; n <= kMaxTitleSets && enter_control_file(n); ++n) {
-    visitor_.begin_control_file(ControlFile{leaf_.c_str(), n, &ifo_});
-    origin_ = Origin{};
-    origin_.title_set = n;
-    origin_.ifo = &ifo_;
-    chain_titles_ready_ = false;
-    if (n == 0) {
-      title_table();
-      first_play();
-      menu_table(kVmgiMenuTableSector, Domain::kVmgm);
-    } else {
-      title_chains();
-      menu_table(kVtsiMenuTableSector, Domain::kVtsm);
-    }
-    visitor_.end_control_file();
+    control_file(n);
     keep_menu_cells(n);
   }
   visitor_.end_ifo_dump();
+}
+
+// The sections of the control file that enter_control_file loaded.
+void Walker::control_file(unsigned title_set) {
+  visitor_.begin_control_file(ControlFile{leaf_.c_str(), title_set, &ifo_});
+  origin_ = Origin{};
+  origin_.title_set = title_set;
+  origin_.ifo = &ifo_;
+  chain_titles_ready_ = false;
+  if (title_set == 0) {
+    title_table();
+    first_play();
+    menu_table(kVmgiMenuTableSector, Domain::kVmgm);
+  } else {
+    title_chains();
+    menu_table(kVtsiMenuTableSector, Domain::kVtsm);
+    if (dumps_.playback)
+      chapters();
+  }
+  visitor_.end_control_file();
+}
+
+bool Walker::walk_title_set(unsigned title_set) {
+  begin_index();
+  one_title_set_ = true;
+  if (!enter_control_file(title_set))
+    return false;
+  control_file(title_set);
+  menu_vob(title_set);
+  return true;
+}
+
+// Each title's chapters, in the order of the part-of-title table.
+void Walker::chapters() {
+  for (unsigned title = 1; title <= kMaxIndexedTitles; ++title) {
+    // A title holds at most 999 chapters.
+    for (unsigned chapter = 1; chapter <= 999; ++chapter) {
+      const PttLookup found = find_chapter(ifo_, title, chapter);
+      if (found.status != PttStatus::kFound)
+        break;
+      visitor_.chapter(Chapter{origin_.title_set, title, chapter, found.pgcn, found.pgn});
+    }
+    if (find_chapter(ifo_, title, 1).status == PttStatus::kTitlePast)
+      return;
+  }
+}
+
+// The cell playback table and the program map of the chain at `pgc`.
+void Walker::read_playback(uint64_t pgc, Chain &header) {
+  const uint8_t *p = ifo_.data + pgc;
+  header.playback_mode = p[kPgcPlaybackMode];
+  header.still = p[kPgcStillTime];
+  header.milliseconds = playback_milliseconds(p + kPgcPlaybackTime);
+  const uint64_t cells = pgc + get_be16(p + kPgcCellTable);
+  playback_cells_.clear();
+  for (unsigned k = 0; k < entries_inside(ifo_, cells, header.cells, kCellEntrySize); ++k) {
+    const uint8_t *e = ifo_.data + cells + kCellEntrySize * k;
+    playback_cells_.push_back(CellPlayback{
+        playback_milliseconds(e + kCellPlaybackTime), e[kCellStillTime], e[kCellCommandNumber],
+        e[0], get_be32(e + kCellFirstVobuSector), get_be32(e + kCellLastSector)});
+  }
+  const uint64_t map = pgc + get_be16(p + kPgcProgramMap);
+  const unsigned programs = entries_inside(ifo_, map, header.programs, 1);
+  program_map_.assign(ifo_.data + map, ifo_.data + map + programs);
+  header.cell_list = playback_cells_.data();
+  header.cell_list_count = static_cast<unsigned>(playback_cells_.size());
+  header.program_map = program_map_.data();
+  header.program_map_count = programs;
 }
 
 // Loads a control file for -I and reports why it cannot be walked: a read
@@ -177,7 +251,7 @@ bool Walker::enter_control_file(unsigned title_set) {
   const std::string name = files_.name(title_set);
   leaf_ = ControlFiles::own_name(title_set);
   if (ifo.result == LoadResult::kNotFound) {
-    if (title_set <= 1)
+    if (title_set <= 1 || one_title_set_)
       problem(ProblemLevel::kFile, leaf_.c_str(), false, 0, "%s not found.", name.c_str());
     return false;
   }
@@ -322,6 +396,8 @@ void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category) {
     header.post_count = get_be16(ifo_.data + table + 2);
     header.cell_command_count = get_be16(ifo_.data + table + 4);
   }
+  if (dumps_.playback)
+    read_playback(pgc, header);
   visitor_.begin_chain(header);
 
   origin_.domain = ref.domain;
@@ -397,6 +473,7 @@ void Walker::emit_command(CommandList list, unsigned number, uint64_t offset, co
   command.used_by_count = 0;
   command.used_by_cut = false;
   command.resolution = nullptr;
+  command.auto_action = list == CommandList::kButton ? auto_action_ : 0;
   if (cells != nullptr && number < kCellCommandNumbers) {
     const unsigned first = cells->first[number];
     const unsigned count = cells->first[number + 1] - first;
@@ -516,6 +593,9 @@ void Walker::button_groups(const MenuVob &vob, uint64_t pgci_ut) {
     ButtonGroup group{};
     group.pack = pack;
     group.repeat = button_records[first].repeat_count;
+    group.highlight_status = button_records[first].highlight_status;
+    group.forced_select = button_records[first].forced_select;
+    group.forced_activate = button_records[first].forced_activate;
     if (const CellStartEntry *cell = find_cell_start(pack)) {
       group.used_by_known = true;
       group.chain = ChainRef{vob.domain, static_cast<uint8_t>(vob.title_set),
@@ -530,6 +610,7 @@ void Walker::button_groups(const MenuVob &vob, uint64_t pgci_ut) {
       const auto button = static_cast<unsigned>(r - first);
       const uint64_t offset =
           uint64_t(pack) * kSectorSize + kFirstButtonCommand + kButtonEntrySize * button;
+      auto_action_ = button_records[r].auto_action;
       emit_command(CommandList::kButton, button + 1, offset, button_records[r].command.b, nullptr);
     }
     visitor_.end_button_group();
@@ -563,10 +644,30 @@ void Walker::set_menu_origin(uint64_t pgci_ut, const ButtonGroup &group) {
   origin_.goup_pgcn = get_be16(ifo_.data + pgc + kPgcGoUpPgcn);
 }
 
-} // namespace
-
 bool walk_disc(const char *path, Dumps dumps, Visitor &visitor) {
   return Walker(path, dumps, visitor).walk();
+}
+
+TitleSetWalk::TitleSetWalk(const char *path, Visitor &visitor)
+    : walker_(std::make_unique<Walker>(path, Dumps{true, true, false, true, true}, visitor)) {
+  walker_->begin_index();
+}
+
+TitleSetWalk::~TitleSetWalk() = default;
+
+bool TitleSetWalk::walk(unsigned title_set) {
+  return walker_->walk_title_set(title_set);
+}
+
+bool TitleSetWalk::has_title_set(unsigned title_set) const {
+  return walker_->has_title_set(title_set);
+}
+
+Resolution TitleSetWalk::resolve(const Origin &origin, const Target &target) const {
+  Resolution resolution;
+  if (target.kind != TargetKind::kLinkPTTN && target.kind != TargetKind::kJumpVTS_PTT)
+    resolve_target(walker_->index(), origin, target, &resolution);
+  return resolution;
 }
 
 } // namespace navigation

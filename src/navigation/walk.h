@@ -2,7 +2,10 @@
 // The one walk of the disc: the control files and the menu VOBs in report order, to a Visitor.
 #pragma once
 
+#include "navigation/disc_index.h"
 #include "navigation/model.h"
+
+#include <memory>
 
 namespace navigation {
 
@@ -16,6 +19,9 @@ struct Dumps {
   // Resolves every command's target (Command::resolution); the text report
   // has no use for it.
   bool resolve = false;
+  // Tells how each chain plays (Chain's cells and programs) and each title
+  // set's chapters, for a player.
+  bool playback = false;
 };
 
 // Walks the disc in the folder `path` (normalized: it ends in a separator)
@@ -24,5 +30,29 @@ struct Dumps {
 // read again only where it did not fit the memory kept for them). Returns
 // true when any problem was reported (the exit status 1).
 bool walk_disc(const char *path, Dumps dumps, Visitor &visitor);
+
+class Walker;
+
+// The walk as a player takes it: one title set at a time, as it enters them,
+// every target resolved and every chain's playback told.
+class TitleSetWalk {
+public:
+  TitleSetWalk(const char *path, Visitor &visitor);
+  ~TitleSetWalk();
+  TitleSetWalk(const TitleSetWalk &) = delete;
+  TitleSetWalk &operator=(const TitleSetWalk &) = delete;
+
+  // The control file of title set `title_set` (0: the video manager) and its
+  // menu VOB, with their problems. False when the control file does not load.
+  bool walk(unsigned title_set);
+  // Whether the disc has the title set, as -I walks them.
+  bool has_title_set(unsigned title_set) const;
+  // Where `target` leads from `origin`, through the disc's tables. Not for
+  // LinkPTTN and JumpVTS_PTT, which the walk resolves in their title set.
+  Resolution resolve(const Origin &origin, const Target &target) const;
+
+private:
+  std::unique_ptr<Walker> walker_;
+};
 
 } // namespace navigation

@@ -6,8 +6,8 @@
 #include "ifo/ifo_layout.h"
 #include "navigation/model.h"
 #include "navigation/walk.h"
+#include "output/chain_names.h"
 #include "output/dot_graph.h"
-#include "output/text_report.h"
 #include "platform/console.h"
 
 #include <algorithm>
@@ -303,36 +303,6 @@ int32_t GraphVisitor::cluster_of(const ChainRef &ref) {
   const int32_t cluster = graph_.add_cluster(id, label);
   clusters_.emplace(key, cluster);
   return cluster;
-}
-
-// "VTS_01 Menu PGC_002 (Root menu)", as the text report names the chain.
-std::string chain_name(const ChainRef &ref, uint8_t category) {
-  const bool entry = (category & 0x80) != 0;
-  char entry_text[64] = "";
-  char name[128] = "";
-  switch (ref.domain) {
-  case Domain::kFirstPlay:
-    return "First Play";
-  case Domain::kVmgm:
-  case Domain::kVtsm: {
-    if (entry)
-      std::snprintf(entry_text, sizeof entry_text, " (%s)",
-                    kEntryMenuNames[category & 0x0F].data());
-    if (ref.domain == Domain::kVmgm)
-      std::snprintf(name, sizeof name, "VMG Menu PGC_%03u%s", ref.pgcn, entry_text);
-    else
-      std::snprintf(name, sizeof name, "VTS_%02u Menu PGC_%03u%s", ref.title_set, ref.pgcn,
-                    entry_text);
-    return name;
-  }
-  case Domain::kVtsTitle:
-    if (entry)
-      std::snprintf(entry_text, sizeof entry_text, " (Title %u)", category & 0x7Fu);
-    std::snprintf(name, sizeof name, "VTS_%02u Title PGC_%03u%s", ref.title_set, ref.pgcn,
-                  entry_text);
-    return name;
-  }
-  return name;
 }
 
 // A DOT identifier that only the chain's place on the disc decides.

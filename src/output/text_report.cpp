@@ -5,6 +5,7 @@
 #include "common/text_cursor.h"
 #include "decoder/decoder.h"
 #include "ifo/ifo_layout.h"
+#include "output/chain_names.h"
 #include "platform/console.h"
 
 #include <cstring>
@@ -53,13 +54,6 @@ void put_existence(TextCursor &out, Domain domain, unsigned flags) {
 }
 
 } // namespace
-
-void format_language_code(const uint8_t *code, char *out) {
-  const bool printable = code[0] >= 0x20 && code[0] <= 0x7E && code[1] >= 0x20 && code[1] <= 0x7E;
-  out[0] = printable ? static_cast<char>(code[0]) : '?';
-  out[1] = printable ? static_cast<char>(code[1]) : '?';
-  out[2] = '\0';
-}
 
 void TextReport::problem(const navigation::Problem &problem) {
   switch (problem.level) {

@@ -6,10 +6,6 @@
 
 #include <cstdint>
 
-// A language code as the report shows it: its two bytes when both are
-// printable ASCII, else "??". `out` holds 3 characters.
-void format_language_code(const uint8_t *code, char *out);
-
 // Renders the walk on the console, byte for byte as the report is laid out.
 class TextReport : public navigation::Visitor {
 public:
