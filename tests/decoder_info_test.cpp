@@ -37,7 +37,7 @@ TEST(DecoderInfo, OperationConditionAndTarget) {
       {"00 00 00 00 00 00 00 00", "Nop", {}, {}},
       {"00 A1 00 81 00 01 00 03", "Goto", cond(reg(0x81), 2, imm(1)), {.kind = K::kGotoLine, .line = 3}},
       {"00 02 00 00 00 00 00 00", "Break", {}, {.kind = K::kBreak}},
-      {"00 03 00 00 00 00 F7 0A", "SetTmpPML", {}, {.kind = K::kGotoLine, .line = 10}},
+      {"00 03 00 00 00 00 F7 0A", "SetTmpPML", {}, {.kind = K::kGotoLine, .line = 10, .level = 7}},
       {"00 34 00 01 00 02 00 00", "???", {}, {}, true},
       {"20 01 00 00 00 00 04 01", "LinkTopCell", {}, {.kind = K::kLinkSimple, .link_code = 1}},
       {"20 01 00 00 00 00 00 10", "LinkRSM", {}, {.kind = K::kResume, .link_code = 16}},
@@ -94,6 +94,69 @@ TEST(DecoderInfo, OperationConditionAndTarget) {
     // The operation is the instruction word that the text prints.
     const char *then = std::strstr(text, "then ");
     EXPECT_EQ(std::string(then != nullptr ? then + 5 : text).rfind(row.operation, 0), 0u) << text;
+  }
+}
+
+SystemSet system(SystemSetKind kind, Operand value, uint16_t pgcn = 0, uint8_t reg = 0,
+                 bool counter = false) {
+  SystemSet set;
+  set.kind = kind;
+  set.value = value;
+  set.pgcn = pgcn;
+  set.reg = reg;
+  set.counter = counter;
+  return set;
+}
+
+// SetSTN: the streams set, an operand of kind kNone for one left alone.
+SystemSet streams(Operand audio, Operand subpicture, Operand angle) {
+  SystemSet set;
+  set.kind = SystemSetKind::kStreams;
+  set.audio_set = audio.kind != OperandKind::kNone;
+  set.subpicture_set = subpicture.kind != OperandKind::kNone;
+  set.angle_set = angle.kind != OperandKind::kNone;
+  set.audio = audio;
+  set.subpicture = subpicture;
+  set.angle = angle;
+  return set;
+}
+
+// What the player executes of the set forms: each Set's destination, operator and source,
+// the system settings, and which parts a compound command's compare gates.
+TEST(DecoderInfo, SetsAndSystemSettings) {
+  using SK = SystemSetKind;
+  const Operand none;
+  const struct {
+    const char *bytes;
+    Assignment assign;
+    SystemSet system;
+    Gating gating;
+  } rows[] = {
+      {"71 00 00 02 00 05 00 00", {true, 2, 1, imm(5)}, {}, Gating::kAll},
+      {"63 A0 01 0F 00 05 00 10", {true, 15, 3, reg(5)}, {}, Gating::kAll},
+      {"60 00 00 00 00 05 00 00", {}, {}, Gating::kAll},
+      {"91 F1 00 0A 00 14 00 02", {true, 1, 1, imm(10)}, {}, Gating::kSetThenCompare},
+      {"A1 21 00 02 00 03 08 09", {true, 1, 1, reg(2)}, {}, Gating::kCompareAll},
+      {"C3 02 00 05 00 00 04 0B", {true, 2, 3, reg(5)}, {}, Gating::kCompareSetLinkAll},
+      {"51 00 00 88 C5 81 00 00", {}, streams(imm(8), imm(0x45), imm(1)), Gating::kAll},
+      {"41 00 00 00 83 00 00 00", {}, streams(none, reg(3), none), Gating::kAll},
+      {"52 00 01 2C 00 05 00 00", {}, system(SK::kNavTimer, imm(300), 5), Gating::kAll},
+      {"42 00 00 8A 00 05 00 00", {}, system(SK::kNavTimer, reg(0x8A), 5), Gating::kAll},
+      {"43 00 00 05 00 83 00 00", {}, system(SK::kRegisterMode, reg(5), 0, 3, true), Gating::kAll},
+      {"53 00 08 00 00 0F 00 00", {}, system(SK::kRegisterMode, imm(0x800), 0, 15), Gating::kAll},
+      {"54 00 00 00 00 11 00 00", {}, system(SK::kAudioMix, imm(0x11)), Gating::kAll},
+      {"44 00 00 00 00 13 00 00", {}, system(SK::kAudioMix, reg(3)), Gating::kAll},
+      {"56 00 00 00 0C 00 00 00", {}, system(SK::kHighlight, imm(0xC00)), Gating::kAll},
+      {"46 00 00 00 00 01 00 00", {}, system(SK::kHighlight, reg(1)), Gating::kAll},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.bytes);
+    char text[kDecodedTextSize];
+    CommandInfo info;
+    decode_command_info(fixture::cmds(row.bytes)[0].data(), text, &info);
+    EXPECT_EQ(info.assign, row.assign);
+    EXPECT_EQ(info.system, row.system);
+    EXPECT_EQ(info.gating, row.gating);
   }
 }
 
