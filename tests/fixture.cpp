@@ -47,9 +47,20 @@ size_t append_pgc(Bytes &out, const Pgc &pgc) {
     const size_t table = append_zeros(out, 24 * pgc.cells.size());
     put(out, start + 0xE8, 2, table - start);
     for (size_t j = 0; j < pgc.cells.size(); ++j) {
-      out[table + 24 * j + 3] = pgc.cells[j].command_number;
-      put(out, table + 24 * j + 8, 4, pgc.cells[j].first_vobu_sector);
+      const Cell &cell = pgc.cells[j];
+      out[table + 24 * j + 2] = cell.still;
+      out[table + 24 * j + 3] = cell.command_number;
+      if (cell.seconds != 0) {
+        out[table + 24 * j + 6] = static_cast<uint8_t>(cell.seconds / 10 << 4 | cell.seconds % 10);
+        out[table + 24 * j + 7] = 0xC0; // 30 frames a second
+      }
+      put(out, table + 24 * j + 8, 4, cell.first_vobu_sector);
     }
+    // Program p starts at cell p. The map sits in the chain's colour palette
+    // (0xA4 to 0xE3), which nothing here reads, so that it moves no table.
+    put(out, start + 0xE6, 2, 0xA4);
+    for (size_t p = 0; p < pgc.programs && p < 64; ++p)
+      out[start + 0xA4 + p] = static_cast<uint8_t>(std::min(p + 1, pgc.cells.size()));
   }
   return start;
 }

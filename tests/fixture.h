@@ -27,6 +27,8 @@ std::vector<Command> cmds(const char *hex);
 struct Cell {
   uint8_t command_number = 0; // 1-based cell command, 0: none
   uint32_t first_vobu_sector = 0;
+  uint8_t seconds = 0; // playback time, under a minute
+  uint8_t still = 0;   // seconds, 255: for ever
 };
 
 struct Pgc {

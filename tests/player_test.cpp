@@ -150,4 +150,50 @@ TEST(PlayerModel, TestDiscsPlayAsWrittenDown) {
   }
 }
 
+// A first play that runs every set operator at its edges, the system settings, a bit test, the
+// compound forms with their gating, SetTmpPML and Break; its post command jumps to title 1,
+// whose navigation timer runs out inside its second cell and sends the player through a chain
+// without cells to title 2, which exits.
+void put_command_disc(const Disc &disc) {
+  Pgc first_play = {
+      .pre = cmds("7100 0000 FFFF 0000  7300 0000 0001 0000" // Reg0 = 65535, += 1: stays
+                  "7400 0001 0005 0000  7100 0002 012C 0000" // Reg1 -= 5: stays 0; Reg2 = 300
+                  "7500 0002 012C 0000  7100 0003 0007 0000" // *= 300: 65535; Reg3 = 7
+                  "7600 0003 0000 0000  7100 0004 0007 0000" // /= 0: 65535; Reg4 = 7
+                  "7700 0004 0003 0000  7800 0005 0000 0000" // %= 3: 1; Reg5 rnd 0: 1
+                  "7800 0006 0006 0000  7100 0007 000C 0000" // Reg6 rnd 6; Reg7 = 12
+                  "7900 0007 000A 0000  7A00 0007 0003 0000" // &= 10: 8; |= 3: 11
+                  "7B00 0007 0001 0000  7100 0008 0001 0000" // ^= 1: 10; Reg8 = 1
+                  "7100 0009 0002 0000  6200 0008 0009 0000" // Reg9 = 2; Reg8 <-> Reg9
+                  "7700 0008 0000 0000  5100 0088 C581 0000" // %= 0: 65535; SetSTN
+                  "5300 0005 008A 0000  5600 0000 0800 0000" // counter Reg10 = 5; SetHL_BTNN
+                  "5400 0000 0011 0000  0091 0007 0002 001A" // SetAMXMD; if (Reg7 & #2) Goto 26
+                  "7100 000F 0001 0000  0003 0000 0000 031B" // (skipped); SetTmpPML lvl:3 line:27
+                  "91F1 000A 0014 0000  B121 0002 0003 0000" // SetC Reg1 = 10 < 20; CmpSet false
+                  "7100 000E 0009 0000  0002 0000 0000 0000" // Reg14 = 9; Break
+                  "7100 000F 0002 0000"),                    // (after the Break)
+      .post = cmds("3002 0000 0001 0000")};                  // JumpTT 1
+  Pgc title1 = {.pre = cmds("5200 0002 0002 0000"),          // SetNVTMR 2 s, PGC 2
+                .cell_commands = cmds("6100 000C 0089 0000"), // Reg12 = Sprm9
+                .cells = {{1, 0, 1}, {0, 0, 3}},
+                .category = 0x81};
+  Pgc timer_chain = {.pre = cmds("3003 0000 0002 0000")}; // JumpVTS_TT 2
+  // Reg13 = the counter Reg10, then Exit.
+  Pgc title2 = {.post = cmds("6100 000D 000A 0000  3001 0000 0000 0000"),
+                .cells = {{0, 0, 1}},
+                .category = 0x82};
+  disc.put("VIDEO_TS.IFO",
+           build_vmg({.titles = std::vector<Title>{{1, 1}, {1, 2}}, .first_play = first_play}));
+  disc.put("VTS_01_0.IFO", build_vts({.titles = std::vector<Pgc>{title1, timer_chain, title2},
+                                      .chapters = std::vector<std::vector<uint16_t>>{{1}, {3}}}));
+}
+
+TEST(PlayerModel, EveryCommandFormRunsAsItReads) {
+  Disc disc;
+  put_command_disc(disc);
+  const RunResult result = disc.run({"--trace", "--until", "end"});
+  EXPECT_EQ(result.status, 0);
+  expect_golden(result.output, "trace_commands.txt");
+}
+
 } // namespace

@@ -95,8 +95,10 @@ public:
   }
   void cell(const player::TraceCell &cell) override {
     std::string line =
-        "  cell " + std::to_string(cell.cell) + " plays " + clock_text(cell.milliseconds);
-    if (cell.still == 255)
+        "  cell " + std::to_string(cell.cell) + " plays " + clock_text(cell.milliseconds, true);
+    if (cell.cut_short)
+      line += ", cut short";
+    else if (cell.still == 255)
       line += ", then a still for ever";
     else if (cell.still != 0)
       line += ", then a still of " + std::to_string(cell.still) + " s";
@@ -254,6 +256,8 @@ public:
     writer_.Uint(cell.milliseconds);
     writer_.Key("still");
     writer_.Uint(cell.still);
+    writer_.Key("cut_short");
+    writer_.Bool(cell.cut_short);
     writer_.Key("clock_ms");
     writer_.Uint64(cell.clock_ms);
     end_step();

@@ -363,8 +363,6 @@ void Machine::enter(State &state, const ChainRef &ref, bool pre, unsigned progra
   state.pgcn = ref.pgcn;
   state.programs_played = 0;
   state.played = {};
-  if (ref.domain == Domain::kVtsTitle)
-    set_sprm(state, 6, ref.pgcn);
   const TitleSetModel *set = disc_.title_set(ref.domain == Domain::kVtsm ? ref.title_set : 0);
   TraceChain told{ref, chain->category, {0, 0}, 0, 0, state.clock_ms};
   if (ref.domain == Domain::kVmgm || ref.domain == Domain::kVtsm) {
@@ -376,6 +374,8 @@ void Machine::enter(State &state, const ChainRef &ref, bool pre, unsigned progra
     told.title_in_set = state.sprm[5];
   }
   sink_.enter(told);
+  if (ref.domain == Domain::kVtsTitle)
+    set_sprm(state, 6, ref.pgcn);
   state.start_program = static_cast<uint8_t>(program);
   if (pre) {
     state.phase = Phase::kPre;
@@ -596,8 +596,10 @@ void Machine::play_cell(State &state) {
   if (!count_step(state))
     return;
   const navigation::CellPlayback &cell = chain->cells[state.cell - 1u];
-  sink_.cell(
-      TraceCell{state.cell, cell.milliseconds, cell.still, state.clock_ms + cell.milliseconds});
+  const bool cut = state.domain == Domain::kVtsTitle && state.timer_ms > 0 &&
+                   state.timer_ms <= cell.milliseconds;
+  const uint32_t played = cut ? static_cast<uint32_t>(state.timer_ms) : cell.milliseconds;
+  sink_.cell(TraceCell{state.cell, played, cell.still, state.clock_ms + played, cut});
   if (!pass_time(state, cell.milliseconds) || !wait_still(state, cell.still))
     return;
   state.phase = Phase::kCellCommand;
@@ -667,11 +669,13 @@ const ModelGroup *Machine::menu_group(State &state) {
   if (chain == nullptr || set == nullptr || state.cell == 0 || state.cell > chain->cells.size())
     return nullptr;
   const navigation::CellPlayback &cell = chain->cells[state.cell - 1u];
-  // The first NAV pack with buttons between the cell's first and last sectors.
+  // The first NAV pack with buttons between the cell's first and last
+  // sectors (the first alone, should the last lie before it).
+  const uint32_t last = std::max(cell.first_sector, cell.last_sector);
   const auto first = std::lower_bound(
       set->groups.begin(), set->groups.end(), cell.first_sector,
       [](const ModelGroup &group, uint32_t sector) { return group.pack < sector; });
-  for (auto group = first; group != set->groups.end() && group->pack <= cell.last_sector; ++group)
+  for (auto group = first; group != set->groups.end() && group->pack <= last; ++group)
     if (!group->buttons.empty() && group->highlight_status != 0)
       return &*group;
   return nullptr;

@@ -35,6 +35,7 @@ struct TraceCell {
   uint32_t milliseconds; // played
   unsigned still;        // seconds of still picture after it (255: for ever)
   uint64_t clock_ms;     // after it
+  bool cut_short;        // by the navigation timer
 };
 
 struct TraceMenu {
