@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -156,24 +157,24 @@ TEST(PlayerModel, TestDiscsPlayAsWrittenDown) {
 // without cells to title 2, which exits.
 void put_command_disc(const Disc &disc) {
   Pgc first_play = {
-      .pre = cmds("7100 0000 FFFF 0000  7300 0000 0001 0000" // Reg0 = 65535, += 1: stays
-                  "7400 0001 0005 0000  7100 0002 012C 0000" // Reg1 -= 5: stays 0; Reg2 = 300
-                  "7500 0002 012C 0000  7100 0003 0007 0000" // *= 300: 65535; Reg3 = 7
-                  "7600 0003 0000 0000  7100 0004 0007 0000" // /= 0: 65535; Reg4 = 7
-                  "7700 0004 0003 0000  7800 0005 0000 0000" // %= 3: 1; Reg5 rnd 0: 1
-                  "7800 0006 0006 0000  7100 0007 000C 0000" // Reg6 rnd 6; Reg7 = 12
-                  "7900 0007 000A 0000  7A00 0007 0003 0000" // &= 10: 8; |= 3: 11
-                  "7B00 0007 0001 0000  7100 0008 0001 0000" // ^= 1: 10; Reg8 = 1
-                  "7100 0009 0002 0000  6200 0008 0009 0000" // Reg9 = 2; Reg8 <-> Reg9
-                  "7700 0008 0000 0000  5100 0088 C581 0000" // %= 0: 65535; SetSTN
-                  "5300 0005 008A 0000  5600 0000 0800 0000" // counter Reg10 = 5; SetHL_BTNN
-                  "5400 0000 0011 0000  0091 0007 0002 001A" // SetAMXMD; if (Reg7 & #2) Goto 26
-                  "7100 000F 0001 0000  0003 0000 0000 031B" // (skipped); SetTmpPML lvl:3 line:27
-                  "91F1 000A 0014 0000  B121 0002 0003 0000" // SetC Reg1 = 10 < 20; CmpSet false
-                  "7100 000E 0009 0000  0002 0000 0000 0000" // Reg14 = 9; Break
-                  "7100 000F 0002 0000"),                    // (after the Break)
-      .post = cmds("3002 0000 0001 0000")};                  // JumpTT 1
-  Pgc title1 = {.pre = cmds("5200 0002 0002 0000"),          // SetNVTMR 2 s, PGC 2
+      .pre = cmds("7100 0000 FFFF 0000  7300 0000 0001 0000"  // Reg0 = 65535, += 1: stays
+                  "7400 0001 0005 0000  7100 0002 012C 0000"  // Reg1 -= 5: stays 0; Reg2 = 300
+                  "7500 0002 012C 0000  7100 0003 0007 0000"  // *= 300: 65535; Reg3 = 7
+                  "7600 0003 0000 0000  7100 0004 0007 0000"  // /= 0: 65535; Reg4 = 7
+                  "7700 0004 0003 0000  7800 0005 0000 0000"  // %= 3: 1; Reg5 rnd 0: 1
+                  "7800 0006 0006 0000  7100 0007 000C 0000"  // Reg6 rnd 6; Reg7 = 12
+                  "7900 0007 000A 0000  7A00 0007 0003 0000"  // &= 10: 8; |= 3: 11
+                  "7B00 0007 0001 0000  7100 0008 0001 0000"  // ^= 1: 10; Reg8 = 1
+                  "7100 0009 0002 0000  6200 0008 0009 0000"  // Reg9 = 2; Reg8 <-> Reg9
+                  "7700 0008 0000 0000  5100 0088 C581 0000"  // %= 0: 65535; SetSTN
+                  "5300 0005 008A 0000  5600 0000 0800 0000"  // counter Reg10 = 5; SetHL_BTNN
+                  "5400 0000 0011 0000  0091 0007 0002 001A"  // SetAMXMD; if (Reg7 & #2) Goto 26
+                  "7100 000F 0001 0000  0003 0000 0000 031B"  // (skipped); SetTmpPML lvl:3 line:27
+                  "91F1 000A 0014 0000  B121 0002 0003 0000"  // SetC Reg1 = 10 < 20; CmpSet false
+                  "7100 000E 0009 0000  0002 0000 0000 0000"  // Reg14 = 9; Break
+                  "7100 000F 0002 0000"),                     // (after the Break)
+      .post = cmds("3002 0000 0001 0000")};                   // JumpTT 1
+  Pgc title1 = {.pre = cmds("5200 0002 0002 0000"),           // SetNVTMR 2 s, PGC 2
                 .cell_commands = cmds("6100 000C 0089 0000"), // Reg12 = Sprm9
                 .cells = {{1, 0, 1}, {0, 0, 3}},
                 .category = 0x81};
@@ -194,6 +195,66 @@ TEST(PlayerModel, EveryCommandFormRunsAsItReads) {
   const RunResult result = disc.run({"--trace", "--until", "end"});
   EXPECT_EQ(result.status, 0);
   expect_golden(result.output, "trace_commands.txt");
+}
+
+// How a trace ends, by its last line and exit status, and the settings it refuses.
+TEST(PlayerModel, EveryEndAndItsStatus) {
+  const auto disc_with = [](const char *first_play, std::vector<Cell> cells = {}) {
+    return [=](const Disc &d) {
+      d.put("VIDEO_TS.IFO", build_vmg({.titles = std::vector<Title>{{1, 1}},
+                                       .first_play = Pgc{.pre = cmds(first_play)}}));
+      d.put("VTS_01_0.IFO", build_vts({.titles = std::vector<Pgc>{{.cells = cells}},
+                                       .chapters = std::vector<std::vector<uint16_t>>{{1}}}));
+    };
+  };
+  const struct {
+    std::function<void(const Disc &)> lay_out;
+    Args args;
+    std::string last_line;
+    int status;
+  } rows[] = {
+      {disc_with("3002 0000 0009 0000"),
+       {},
+       "the trace ends at a target the disc's tables do not name after 0:00:00: title 9 past "
+       "the title table (1 titles)",
+       1},
+      {disc_with("2001 0000 0000 0009"),
+       {},
+       "the disc loops after 0:00:00: the same state came round again",
+       1},
+      {disc_with("7300 0000 0001 0000 2001 0000 0000 0009"),
+       {"--max-steps", "10"},
+       "the trace ran out of steps (10) after 0:00:00",
+       1},
+      {disc_with("0000 0000 0000 0000"), {}, "the disc stops after 0:00:00", 1},
+      {disc_with("3002 0000 0001 0000", {{0, 0, 2, 255}}),
+       {},
+       "the disc waits for input after 0:00:02",
+       1},
+      {disc_with("3002 0000 0001 0000", {{0, 0, 2, 3}}),
+       {},
+       "title 1 plays: VTS_01 title 1, PGC_001, after 0:00:00",
+       0},
+      {disc_with("3002 0000 0001 0000", {{0, 0, 2, 3}}),
+       {"--until=end"},
+       "the disc stops after 0:00:05",
+       0},
+      {disc_with(""), {"--region", "9"}, "Invalid option.", 2},
+      {disc_with(""), {"--press", "1,0"}, "Invalid option.", 2},
+      {disc_with(""), {"--until", "never"}, "Invalid option.", 2},
+      {disc_with(""), {"--lang", "EN"}, "Invalid option.", 2},
+      {disc_with(""), {"--max-steps"}, "Invalid option.", 2},
+  };
+  for (const auto &row : rows) {
+    Disc disc;
+    row.lay_out(disc);
+    Args args = {"--trace"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const RunResult result = disc.run(args);
+    SCOPED_TRACE(testing::PrintToString(row.args) + "\n" + result.output);
+    EXPECT_EQ(split_lines(result.output).back(), row.last_line);
+    EXPECT_EQ(result.status, row.status);
+  }
 }
 
 } // namespace

@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: MIT
 """Checks navlist's JSON against docs/navlist.schema.json (JSON Schema 2020-12).
 
-Usage: validate_json.py SCHEMA NAVLIST DISC_OR_JSON...
-Each folder is a disc: navlist --json runs on it with no option, -I and -V, and each document
-must validate. Each .json file is a saved document (a golden file) and must validate too.
+Usage: validate_json.py SCHEMA NAVLIST [--runs OPTIONS|OPTIONS...] DISC_OR_JSON...
+Each folder is a disc: navlist runs on it with each set of OPTIONS (by default "--json",
+"--json -I" and "--json -V"), and each document must validate. Each .json file is a saved
+document (a golden file) and must validate too.
 """
 import json
 import os
@@ -20,6 +21,10 @@ except ImportError:
 
 def main():
     schema_path, navlist, *inputs = sys.argv[1:]
+    runs = ["--json", "--json -I", "--json -V"]
+    if inputs[:1] == ["--runs"]:
+        runs = inputs[1].split("|")
+        inputs = inputs[2:]
     with open(schema_path, encoding="utf-8") as f:
         schema = json.load(f)
     jsonschema.Draft202012Validator.check_schema(schema)
@@ -29,10 +34,10 @@ def main():
     for item in inputs:
         if os.path.isdir(item):
             documents = []
-            for options in ([], ["-I"], ["-V"]):
-                run = subprocess.run([navlist, "--json", *options, item], capture_output=True,
+            for options in runs:
+                run = subprocess.run([navlist, *options.split(), item], capture_output=True,
                                      check=False)
-                documents.append((f"navlist --json {' '.join(options)} {item}", run.stdout))
+                documents.append((f"navlist {options} {item}", run.stdout))
         else:
             with open(item, "rb") as f:
                 documents = [(item, f.read())]
