@@ -110,6 +110,7 @@ uint16_t Machine::read(const State &state, const Operand &operand) const {
     return gprm(state, r);
   if ((r & 0x80) == 0 || (r & 0x7F) >= 24)
     return 0;
+  sprm_read_ |= 1u << (r & 0x7F);
   if ((r & 0x7F) == kSprmTimer)
     return static_cast<uint16_t>(std::min<uint64_t>((state.timer_ms + 999) / 1000, kMaxValue));
   return state.sprm[r & 0x7F];
@@ -356,6 +357,8 @@ void Machine::enter(State &state, const ChainRef &ref, bool pre, unsigned progra
   if (ref.domain == Domain::kVtsTitle && state.domain != Domain::kVtsTitle) {
     state.title_started = true;
     state.title_start_ms = state.clock_ms;
+    state.title_ms = 0;
+    state.title_played = false;
   }
   state.domain = ref.domain;
   state.title_set = ref.title_set;
@@ -415,6 +418,11 @@ void Machine::enter_title(State &state, const ChainRef &chain, unsigned title_se
   set_sprm(state, 4, static_cast<uint16_t>(disc_.disc_title(title_set, title_in_set)));
   set_sprm(state, 5, static_cast<uint16_t>(title_in_set));
   set_sprm(state, 7, static_cast<uint16_t>(chapter));
+  if (pre) { // a jump to a title starts it anew; LinkPTTN moves within it
+    state.title_start_ms = state.clock_ms;
+    state.title_ms = 0;
+    state.title_played = false;
+  }
   enter(state, chain, pre, program);
 }
 
@@ -477,12 +485,14 @@ void Machine::transfer(State &state, const ListEnd &end) {
       set_sprm(state, 4 + r, resume.sprm[r]);
     if (target.button != 0)
       set_sprm(state, kSprmButton, static_cast<uint16_t>(target.button << 10));
-    const bool was_title = state.domain == Domain::kVtsTitle;
-    const uint64_t started = state.title_start_ms;
+    // The title goes on where it was.
+    const uint64_t started = state.title_start_ms, played_ms = state.title_ms;
+    const bool played = state.title_played;
     enter(state, ChainRef{Domain::kVtsTitle, resume.title_set, 0, resume.pgcn}, false, 1,
           resume.cell);
-    if (!was_title)
-      state.title_start_ms = started; // the title goes on where it was
+    state.title_start_ms = started;
+    state.title_ms = played_ms;
+    state.title_played = played;
     return;
   }
   case TargetKind::kLinkPGCN:
@@ -562,14 +572,17 @@ void Machine::first_program(State &state, const ModelChain &chain) {
 bool Machine::pass_time(State &state, uint64_t ms) {
   if (state.domain == Domain::kVtsTitle && state.timer_ms > 0 && ms >= state.timer_ms) {
     state.clock_ms += state.timer_ms;
+    state.title_ms += state.timer_ms;
     state.timer_ms = 0;
     sink_.timer(state.sprm[kSprmTimerPgcn], state.clock_ms);
     set_sprm(state, kSprmTimer, 0);
     state.phase = Phase::kTimer;
     return false;
   }
-  if (state.domain == Domain::kVtsTitle)
+  if (state.domain == Domain::kVtsTitle) {
     state.timer_ms -= std::min(state.timer_ms, ms);
+    state.title_ms += ms;
+  }
   state.clock_ms += ms;
   return true;
 }
@@ -844,8 +857,7 @@ Halt Machine::run(State &state) {
   }
 }
 
-int trace_disc(const char *path, const Settings &settings, TraceSink &sink) {
-  DiscModel disc(path, sink);
+TraceEnd run_default_path(DiscModel &disc, const Settings &settings, TraceSink &sink) {
   std::unordered_set<std::string> seen;
   Machine machine(disc, settings, sink, &seen);
   State state = machine.start();
@@ -853,13 +865,17 @@ int trace_disc(const char *path, const Settings &settings, TraceSink &sink) {
   TraceEnd title;
   for (Halt halt; (halt = machine.run(state)) != Halt::kEnded;) {
     if (halt == Halt::kTitlePlayed) {
-      title.title_played = true;
-      title.title = state.sprm[4];
-      title.title_set = state.title_set;
-      title.title_in_set = state.sprm[5];
-      title.pgcn = state.pgcn;
-      title.title_start_ms = state.title_start_ms;
-      sink.title(title);
+      TraceEnd played;
+      played.title_played = true;
+      played.title = state.sprm[4];
+      played.title_set = state.title_set;
+      played.title_in_set = state.sprm[5];
+      played.pgcn = state.pgcn;
+      played.title_start_ms = state.title_start_ms;
+      played.title_ms = state.title_ms;
+      sink.title(played);
+      if (!title.title_played)
+        title = played;
       if (!settings.until_end) {
         machine.finish(state, EndReason::kTitlePlays, "");
         break;
@@ -881,6 +897,13 @@ int trace_disc(const char *path, const Settings &settings, TraceSink &sink) {
   end.title_in_set = title.title_in_set;
   end.pgcn = title.pgcn;
   end.title_start_ms = title.title_start_ms;
+  end.title_ms = title.title_ms;
+  return end;
+}
+
+int trace_disc(const char *path, const Settings &settings, TraceSink &sink) {
+  DiscModel disc(path, sink);
+  const TraceEnd end = run_default_path(disc, settings, sink);
   sink.end(end);
   if (!settings.until_end)
     return end.reason == EndReason::kTitlePlays ? 0 : 1;

@@ -56,13 +56,14 @@ struct State {
   std::array<uint64_t, 4> played{}; // shuffle: which programs
   bool title_started = false;
   uint64_t title_start_ms = 0;
-  bool title_played = false; // the first title has played through its cells
+  uint64_t title_ms = 0;      // played in the title domain since the title started
+  bool title_played = false;  // the title has played through its cells
 };
 
 // How a run of the machine stops for its caller.
 enum class Halt : uint8_t {
   kMenu,        // a menu cell with buttons: press one, or let it play
-  kTitlePlayed, // the first title has just played through its cells
+  kTitlePlayed, // a title has just played through its cells
   kEnded,       // see State::phase and the end the sink heard
 };
 
@@ -100,6 +101,9 @@ public:
   // random generator.
   std::string key(const State &state) const;
   uint64_t steps() const { return steps_; }
+  void reset_steps() { steps_ = 0; }
+  // The system registers the disc's commands have read, bit n for register n.
+  uint32_t system_registers_read() const { return sprm_read_; }
 
 private:
   struct ListEnd;
@@ -139,8 +143,13 @@ private:
   TraceSink &sink_;
   std::unordered_set<std::string> *seen_;
   uint64_t steps_ = 0;
+  mutable uint32_t sprm_read_ = 0;
   TraceEnd end_;
 };
+
+// The run that the default press makes (the presses `settings` names, then
+// the default button): its first title, told to `sink`, and how it ended.
+TraceEnd run_default_path(DiscModel &disc, const Settings &settings, TraceSink &sink);
 
 // Runs the disc from first play as `settings` say, pressing the buttons they
 // name and then the default one, telling `sink` every step and at last how

@@ -66,6 +66,7 @@ struct TraceEnd {
   bool title_played = false;
   unsigned title = 0, title_set = 0, title_in_set = 0, pgcn = 0;
   uint64_t title_start_ms = 0; // the model's clock when it started
+  uint64_t title_ms = 0;       // how long it played
   uint64_t clock_ms = 0;
   uint64_t steps = 0;
 };
