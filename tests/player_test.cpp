@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -91,6 +92,20 @@ std::vector<std::string> trace_lines(const std::string &json) {
   return lines;
 }
 
+// The "reach TITLE PRESSES" lines of an expected.txt: the presses, or "none".
+std::map<unsigned, std::string> expected_reach(const fs::path &file) {
+  std::map<unsigned, std::string> reach;
+  std::ifstream in(file);
+  for (std::string word, presses; in >> word;) {
+    unsigned title = 0;
+    if (word == "reach" && in >> title >> presses)
+      reach[title] = presses;
+    else
+      std::getline(in, word);
+  }
+  return reach;
+}
+
 struct ExpectedRun {
   Args options;
   std::vector<std::string> lines;
@@ -148,6 +163,51 @@ TEST(PlayerModel, TestDiscsPlayAsWrittenDown) {
       }
       EXPECT_EQ(got, want);
     }
+  }
+}
+
+// Every title of the decoy disc is reached, or not, as its authoring script says, by the fewest
+// presses; the default path plays title 7 for over ten minutes, which makes it the main title,
+// though title 11 is the longest.
+TEST(PlayerModel, TitlesReachedAsWrittenDown) {
+  const fs::path disc = kDiscs / "decoy" / "VIDEO_TS";
+  rapidjson::Document document;
+  const std::string json = run_navlist({"--titles", "--json", disc.string()}).output;
+  document.Parse(json.c_str(), json.size());
+  ASSERT_FALSE(document.HasParseError()) << json;
+  std::map<unsigned, std::string> reach;
+  for (const rapidjson::Value &title : document["titles"].GetArray()) {
+    std::string presses;
+    for (const rapidjson::Value &step : title["path"].GetArray())
+      presses += (presses.empty() ? "" : ",") + std::to_string(step["button"].GetUint());
+    reach[title["title"].GetUint()] = title["reached"].GetBool() ? presses : "none";
+  }
+  EXPECT_EQ(reach, expected_reach(kDiscs / "decoy" / "expected.txt"));
+  EXPECT_EQ(document["main_title"].GetUint(), 7u);
+  EXPECT_STREQ(document["rule"].GetString(), "default_path");
+  // Asked for eleven minutes, the default path's title is too short: title 7 is still the
+  // reached title that plays longest.
+  const std::string longer =
+      run_navlist({"--titles", "--json", "--min-main", "11", disc.string()}).output;
+  document.Parse(longer.c_str(), longer.size());
+  EXPECT_STREQ(document["rule"].GetString(), "longest");
+  // For scripts: the number alone, or nothing and exit 1.
+  const struct {
+    fs::path disc;
+    Args options;
+    std::string output;
+    int status;
+  } mains[] = {{disc, {}, "7\n", 0},
+               {disc, {"--min-main", "11"}, "7\n", 0},
+               {kDiscs / "menu_loop" / "VIDEO_TS", {}, "", 1},
+               {sample_disc("plain"), {"--json"}, "Invalid option.\n", 2}};
+  for (const auto &row : mains) {
+    Args args = {"--main"};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    args.push_back(row.disc.string());
+    const RunResult result = run_navlist(args);
+    EXPECT_EQ(result.output, row.output) << testing::PrintToString(row.options);
+    EXPECT_EQ(result.status, row.status);
   }
 }
 

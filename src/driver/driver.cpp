@@ -32,7 +32,10 @@ struct RunSwitches {
   bool menu_vob = false;
   Report report = Report::kText;
   bool trace = false;
+  bool titles = false;
+  bool main_title = false;
   player::Settings settings;
+  player::ExploreLimits limits;
   int path_index = 0; // 0: no path seen yet
 };
 
@@ -58,7 +61,7 @@ constexpr const char *kHelp =
 // output is for programs, or is not the report.
 bool wants_banner(int argc, char **argv) {
   for (int i = 1; i < argc; ++i)
-    for (const char *option : {"--json", "--graph", "--version", "--trace"})
+    for (const char *option : {"--json", "--graph", "--version", "--trace", "--titles", "--main"})
       if (equal_ignoring_case(argv[i], option))
         return false;
   return true;
@@ -95,9 +98,11 @@ bool parse_presses(const char *text, std::vector<unsigned> *presses) {
 // An option of the player model, `--name value` or `--name=value`; false
 // when `argument` is none of them or its value is not valid. Moves `i` past
 // a value given as the next argument.
-bool player_option(int argc, char **argv, int *i, player::Settings *settings, bool *known) {
-  static constexpr const char *kValued[] = {"--region", "--lang",  "--parental", "--seed",
-                                            "--press",  "--until", "--max-steps"};
+bool player_option(int argc, char **argv, int *i, RunSwitches *run, bool *known) {
+  player::Settings *settings = &run->settings;
+  static constexpr const char *kValued[] = {"--region",    "--lang",       "--parental",
+                                            "--seed",      "--press",      "--until",
+                                            "--max-steps", "--max-states", "--min-main"};
   std::string name = argv[*i];
   const size_t equals = name.find('=');
   std::string value;
@@ -132,6 +137,10 @@ bool player_option(int argc, char **argv, int *i, player::Settings *settings, bo
     settings->seed = static_cast<uint32_t>(number);
   else if (which == "--max-steps" && parse_number(value.c_str(), 1, UINT64_MAX, &number))
     settings->max_steps = number;
+  else if (which == "--max-states" && parse_number(value.c_str(), 1, UINT32_MAX, &number))
+    run->limits.max_states = number;
+  else if (which == "--min-main" && parse_number(value.c_str(), 0, 24 * 60, &number))
+    run->limits.min_main_ms = number * 60 * 1000;
   else if (which == "--lang" && value.size() == 2 &&
            std::islower(static_cast<unsigned char>(value[0])) &&
            std::islower(static_cast<unsigned char>(value[1])))
@@ -170,13 +179,17 @@ Parsed parse_arguments(int argc, char **argv, RunSwitches *run) {
         valid = choose_report(run, Report::kGraph);
       else if (equal_ignoring_case(argument, "--trace"))
         run->trace = true;
+      else if (equal_ignoring_case(argument, "--titles"))
+        run->titles = true;
+      else if (equal_ignoring_case(argument, "--main"))
+        run->main_title = true;
       else if (equal_ignoring_case(argument, "--help"))
         return Parsed::kHelp;
       else if (equal_ignoring_case(argument, "--version"))
         return Parsed::kVersion;
       else {
         bool known = false;
-        valid = player_option(argc, argv, &i, &run->settings, &known);
+        valid = player_option(argc, argv, &i, run, &known);
       }
       if (!valid) {
         console_write_text("Invalid option.\n");
@@ -225,12 +238,19 @@ int navlist_main(int argc, char **argv) {
   if (const int status = select_disc(argv[run.path_index], path_buffer); status != kDiscSelected)
     return status;
 
-  if (run.trace) {
-    if (run.report == Report::kGraph) {
+  if (run.trace + run.titles + run.main_title > 0) {
+    // One of the player's reports, as text or JSON (--main is a number alone).
+    if (run.trace + run.titles + run.main_title > 1 || run.report == Report::kGraph ||
+        (run.main_title && run.report == Report::kJson)) {
       console_write_text("Invalid option.\n");
       return kExitNothingDumped;
     }
-    return write_trace_report(path_buffer, run.settings, run.report == Report::kJson);
+    if (run.trace)
+      return write_trace_report(path_buffer, run.settings, run.report == Report::kJson);
+    return write_titles_report(path_buffer, run.settings, run.limits,
+                               run.main_title                ? TitlesFormat::kMainOnly
+                               : run.report == Report::kJson ? TitlesFormat::kJson
+                                                             : TitlesFormat::kText);
   }
   switch (run.report) {
   case Report::kJson:

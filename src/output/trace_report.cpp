@@ -3,9 +3,11 @@
 #include "output/trace_report.h"
 
 #include "decoder/name_tables.h"
+#include "ifo/ifo_layout.h"
 #include "output/chain_names.h"
 #include "output/json_report.h"
 #include "platform/console.h"
+#include "player/explore.h"
 #include "player/machine.h"
 
 #include <rapidjson/stringbuffer.h>
@@ -163,55 +165,72 @@ public:
   }
 };
 
+using Writer = rapidjson::Writer<rapidjson::StringBuffer>;
+
+void write_text(Writer &writer, std::string_view bytes) {
+  std::string text;
+  append_valid_utf8(bytes, text);
+  writer.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+}
+
+// The document's first keys: the version, and the player's settings.
+void write_head(Writer &writer, const player::Settings &settings) {
+  writer.StartObject();
+  writer.Key("navlist");
+  writer.String(NAVLIST_VERSION);
+  writer.Key("settings");
+  writer.StartObject();
+  writer.Key("region");
+  writer.Uint(settings.region);
+  writer.Key("language");
+  write_text(writer, std::string_view(settings.language, 2));
+  writer.Key("parental");
+  writer.Uint(settings.parental);
+  writer.Key("wide");
+  writer.Bool(settings.wide);
+  writer.Key("seed");
+  writer.Uint(settings.seed);
+  writer.Key("press");
+  writer.StartArray();
+  for (const unsigned button : settings.presses)
+    writer.Uint(button);
+  writer.EndArray();
+  writer.Key("until");
+  writer.String(settings.until_end ? "end" : "title");
+  writer.Key("max_steps");
+  writer.Uint64(settings.max_steps);
+  writer.EndObject();
+}
+
+void write_chain_ref(Writer &writer, const navigation::ChainRef &ref) {
+  writer.Key("domain");
+  writer.String(kDomainNames[int(ref.domain)]);
+  if (ref.domain == Domain::kVtsm || ref.domain == Domain::kVtsTitle) {
+    writer.Key("title_set");
+    writer.Uint(ref.title_set);
+  }
+  if (ref.domain == Domain::kVmgm || ref.domain == Domain::kVtsm) {
+    writer.Key("language_unit");
+    writer.Uint(ref.language_unit);
+  }
+  if (ref.domain != Domain::kFirstPlay) {
+    writer.Key("pgcn");
+    writer.Uint(ref.pgcn);
+  }
+}
+
 // One JSON document: the settings, every step, and the result.
 class JsonTrace : public player::TraceSink {
 public:
   explicit JsonTrace(const player::Settings &settings) : writer_(buffer_) {
-    writer_.StartObject();
-    writer_.Key("navlist");
-    writer_.String(NAVLIST_VERSION);
-    writer_.Key("settings");
-    writer_.StartObject();
-    writer_.Key("region");
-    writer_.Uint(settings.region);
-    writer_.Key("language");
-    text(std::string_view(settings.language, 2));
-    writer_.Key("parental");
-    writer_.Uint(settings.parental);
-    writer_.Key("wide");
-    writer_.Bool(settings.wide);
-    writer_.Key("seed");
-    writer_.Uint(settings.seed);
-    writer_.Key("press");
-    writer_.StartArray();
-    for (const unsigned button : settings.presses)
-      writer_.Uint(button);
-    writer_.EndArray();
-    writer_.Key("until");
-    writer_.String(settings.until_end ? "end" : "title");
-    writer_.Key("max_steps");
-    writer_.Uint64(settings.max_steps);
-    writer_.EndObject();
+    write_head(writer_, settings);
     writer_.Key("steps");
     writer_.StartArray();
   }
 
   void enter(const player::TraceChain &chain) override {
     begin("enter");
-    writer_.Key("domain");
-    writer_.String(kDomainNames[int(chain.ref.domain)]);
-    if (chain.ref.domain == Domain::kVtsm || chain.ref.domain == Domain::kVtsTitle) {
-      writer_.Key("title_set");
-      writer_.Uint(chain.ref.title_set);
-    }
-    if (chain.ref.domain == Domain::kVmgm || chain.ref.domain == Domain::kVtsm) {
-      writer_.Key("language_unit");
-      writer_.Uint(chain.ref.language_unit);
-    }
-    if (chain.ref.domain != Domain::kFirstPlay) {
-      writer_.Key("pgcn");
-      writer_.Uint(chain.ref.pgcn);
-    }
+    write_chain_ref(writer_, chain.ref);
     if (chain.ref.domain == Domain::kVtsTitle) {
       writer_.Key("title");
       writer_.Uint(chain.title);
@@ -359,22 +378,187 @@ private:
     if (buffer_.GetSize() > (1 << 16))
       flush();
   }
-  void text(std::string_view bytes) {
-    scratch_.clear();
-    append_valid_utf8(bytes, scratch_);
-    writer_.String(scratch_.data(), static_cast<rapidjson::SizeType>(scratch_.size()));
-  }
+  void text(std::string_view bytes) { write_text(writer_, bytes); }
   void flush() {
     console_write(buffer_.GetString(), buffer_.GetSize());
     buffer_.Clear();
   }
 
   rapidjson::StringBuffer buffer_;
-  rapidjson::Writer<rapidjson::StringBuffer> writer_;
-  std::string scratch_;
+  Writer writer_;
 };
 
+// "VMGM Title menu", "VTS_01 menu PGC_003 (Language_02), cell 2": a menu of a button path.
+std::string menu_text(const player::PathStep &step) {
+  const navigation::ChainRef &ref = step.chain;
+  char name[96];
+  const char *set = ref.domain == Domain::kVmgm ? "VMGM" : "";
+  char vts[16];
+  std::snprintf(vts, sizeof vts, "VTS_%02u", ref.title_set);
+  if ((step.category & 0x80) != 0)
+    std::snprintf(name, sizeof name, "%s %s", *set ? set : vts,
+                  kEntryMenuNames[step.category & 0x0F].data());
+  else
+    std::snprintf(name, sizeof name, "%s menu PGC_%03u", *set ? set : vts, ref.pgcn);
+  std::string text = name;
+  if (ref.language_unit != 1)
+    text += " (Language_" + std::string(ref.language_unit < 10 ? "0" : "") +
+            std::to_string(ref.language_unit) + ")";
+  if (step.cell != 1)
+    text += ", cell " + std::to_string(step.cell);
+  return text;
+}
+
+std::string path_text(const std::vector<player::PathStep> &path) {
+  std::string text = "first play";
+  for (const player::PathStep &step : path)
+    text += " > " + menu_text(step) + ": " +
+            (step.button == 0 ? std::string("no press") : "button " + std::to_string(step.button));
+  return text;
+}
+
+// The player-dependent system registers the disc's commands read, by name.
+std::vector<std::string_view> registers_read(uint32_t mask) {
+  std::vector<std::string_view> names;
+  for (unsigned r = 0; r < 24; ++r)
+    if (mask >> r & 1)
+      names.push_back(register_names[0x80 | r]);
+  return names;
+}
+
+constexpr const char *kRuleNames[] = {"none", "default_path", "longest"};
+
+void print_titles_text(const player::Exploration &found) {
+  for (const player::TitleReach &title : found.titles) {
+    char head[64];
+    std::snprintf(head, sizeof head, "title %u: VTS_%02u title %u, ", title.title, title.title_set,
+                  title.title_in_set);
+    std::string line = head;
+    if (title.reached)
+      line +=
+          "reached by " + path_text(title.path) + "; plays " + clock_text(title.plays_ms) + ", ";
+    else
+      line += "not reached; ";
+    write_line(line + clock_text(title.table_ms) + " in the tables\n");
+  }
+  for (const player::ChainMark &chain : found.unreached_chains)
+    write_line("not reached: " + chain_name(chain.ref, chain.category) + "\n");
+  std::string read;
+  for (const std::string_view name : registers_read(found.settings_read))
+    read += (read.empty() ? "" : ", ") + std::string(name);
+  write_line(read.empty() ? "the disc's commands read none of the player's settings\n"
+                          : "the disc's commands read " + read +
+                                ": other settings could give other answers\n");
+  write_line(
+      "explored " + std::to_string(found.states) + " states" +
+      (found.budget_reached ? ", and stopped at the budget: some paths are not explored" : "") +
+      "\n");
+  switch (found.rule) {
+  case player::MainRule::kNone:
+    write_line("main title: none\n");
+    break;
+  case player::MainRule::kDefaultPath:
+    write_line("main title: " + std::to_string(found.main_title) +
+               ", the title the default path plays first (" + clock_text(found.main_ms) + ")\n");
+    break;
+  case player::MainRule::kLongest:
+    write_line("main title: " + std::to_string(found.main_title) +
+               ", the reached title that plays longest (" + clock_text(found.main_ms) + ")\n");
+    break;
+  }
+}
+
+void print_titles_json(const player::Exploration &found, const player::Settings &settings) {
+  rapidjson::StringBuffer buffer;
+  Writer writer(buffer);
+  write_head(writer, settings);
+  writer.Key("titles");
+  writer.StartArray();
+  for (const player::TitleReach &title : found.titles) {
+    writer.StartObject();
+    writer.Key("title");
+    writer.Uint(title.title);
+    writer.Key("title_set");
+    writer.Uint(title.title_set);
+    writer.Key("title_in_set");
+    writer.Uint(title.title_in_set);
+    writer.Key("reached");
+    writer.Bool(title.reached);
+    if (title.reached) {
+      writer.Key("path");
+      writer.StartArray();
+      for (const player::PathStep &step : title.path) {
+        writer.StartObject();
+        writer.Key("menu");
+        write_text(writer, menu_text(step));
+        write_chain_ref(writer, step.chain);
+        writer.Key("cell");
+        writer.Uint(step.cell);
+        writer.Key("button");
+        writer.Uint(step.button);
+        writer.EndObject();
+      }
+      writer.EndArray();
+      writer.Key("path_text");
+      write_text(writer, path_text(title.path));
+      writer.Key("seconds");
+      writer.Double(static_cast<double>(title.plays_ms) / 1000);
+    }
+    writer.Key("table_seconds");
+    writer.Double(static_cast<double>(title.table_ms) / 1000);
+    writer.EndObject();
+  }
+  writer.EndArray();
+  writer.Key("unreached_chains");
+  writer.StartArray();
+  for (const player::ChainMark &chain : found.unreached_chains) {
+    writer.StartObject();
+    write_chain_ref(writer, chain.ref);
+    writer.Key("name");
+    write_text(writer, chain_name(chain.ref, chain.category));
+    writer.EndObject();
+  }
+  writer.EndArray();
+  writer.Key("settings_read");
+  writer.StartArray();
+  for (const std::string_view name : registers_read(found.settings_read))
+    write_text(writer, name);
+  writer.EndArray();
+  writer.Key("states");
+  writer.Uint64(found.states);
+  writer.Key("budget_reached");
+  writer.Bool(found.budget_reached);
+  writer.Key("main_title");
+  if (found.main_title == 0)
+    writer.Null();
+  else
+    writer.Uint(found.main_title);
+  writer.Key("rule");
+  writer.String(kRuleNames[int(found.rule)]);
+  writer.EndObject();
+  buffer.Put('\n');
+  console_write(buffer.GetString(), buffer.GetSize());
+}
+
 } // namespace
+
+int write_titles_report(const char *path, const player::Settings &settings,
+                        const player::ExploreLimits &limits, TitlesFormat format) {
+  const player::Exploration found = player::explore_disc(path, settings, limits);
+  switch (format) {
+  case TitlesFormat::kText:
+    print_titles_text(found);
+    break;
+  case TitlesFormat::kJson:
+    print_titles_json(found, settings);
+    break;
+  case TitlesFormat::kMainOnly:
+    if (found.main_title != 0)
+      write_line(std::to_string(found.main_title) + "\n");
+    break;
+  }
+  return found.main_title != 0 ? 0 : 1;
+}
 
 int write_trace_report(const char *path, const player::Settings &settings, bool json) {
   if (json) {

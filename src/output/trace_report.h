@@ -1,9 +1,20 @@
 // SPDX-License-Identifier: MIT
-// --trace: the player model's run from first play, as a log of one line per event or as JSON.
+// --trace, --titles and --main: the player model's run from first play and every path a viewer can
+// take.
 #pragma once
 
+#include "player/explore.h"
 #include "player/settings.h"
 
 // Runs the disc in the folder `path` (normalized: it ends in a separator)
 // from first play and prints the run; returns the trace's exit status.
 int write_trace_report(const char *path, const player::Settings &settings, bool json);
+
+enum class TitlesFormat { kText, kJson, kMainOnly };
+
+// Explores every path of the disc in the folder `path` and prints, for every
+// title, whether and how a viewer reaches it, and the main title; kMainOnly
+// prints the main title's number alone. Returns 0 when there is a main
+// title, else 1.
+int write_titles_report(const char *path, const player::Settings &settings,
+                        const player::ExploreLimits &limits, TitlesFormat format);

@@ -80,6 +80,7 @@ void DiscModel::Builder::begin_chain(const navigation::Chain &header) {
   chain.programs = header.programs;
   chain.playback_mode = header.playback_mode;
   chain.still = header.still;
+  chain.milliseconds = header.milliseconds;
   chain.next_pgcn = header.next_pgcn;
   chain.prev_pgcn = header.prev_pgcn;
   chain.goup_pgcn = header.goup_pgcn;

@@ -37,6 +37,7 @@ struct ModelChain {
   uint8_t programs = 0;
   uint8_t playback_mode = 0;
   uint8_t still = 0;
+  uint32_t milliseconds = 0; // the chain's playback time
   uint16_t next_pgcn = 0, prev_pgcn = 0, goup_pgcn = 0;
   std::vector<navigation::CellPlayback> cells;
   std::vector<uint8_t> program_map;                // each program's first cell

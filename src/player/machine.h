@@ -56,8 +56,8 @@ struct State {
   std::array<uint64_t, 4> played{}; // shuffle: which programs
   bool title_started = false;
   uint64_t title_start_ms = 0;
-  uint64_t title_ms = 0;      // played in the title domain since the title started
-  bool title_played = false;  // the title has played through its cells
+  uint64_t title_ms = 0;     // played in the title domain since the title started
+  bool title_played = false; // the title has played through its cells
 };
 
 // How a run of the machine stops for its caller.

@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: MIT
+// Every path a viewer can take: the player model run from first play, forked at every menu.
+#include "player/explore.h"
+
+#include "player/machine.h"
+
+#include <deque>
+#include <unordered_set>
+
+namespace player {
+
+namespace {
+
+// The system registers that hold the player's settings: languages, country, parental level,
+// display, audio capabilities, region.
+constexpr uint32_t kSettingRegisters = 1u << 0 | 1u << 12 | 1u << 13 | 1u << 14 | 1u << 15 |
+                                       1u << 16 | 1u << 17 | 1u << 18 | 1u << 19 | 1u << 20;
+
+uint64_t chain_key(const ChainRef &ref) {
+  return uint64_t(ref.domain) << 48 | uint64_t(ref.title_set) << 40 |
+         uint64_t(ref.language_unit) << 16 | ref.pgcn;
+}
+
+// Hears which chains a run enters.
+class Entered : public TraceSink {
+public:
+  void enter(const TraceChain &chain) override { chains.insert(chain_key(chain.ref)); }
+  std::unordered_set<uint64_t> chains;
+};
+
+struct Branch {
+  State state;
+  std::vector<PathStep> path;
+};
+
+// Every chain of the disc that no run entered.
+void add_unreached(DiscModel &disc, const Entered &entered, std::vector<ChainMark> &out) {
+  const auto check = [&](const std::vector<ModelChain> &chains) {
+    for (const ModelChain &chain : chains)
+      if (chain.present && !entered.chains.contains(chain_key(chain.ref)))
+        out.push_back(ChainMark{chain.ref, chain.category});
+  };
+  if (const ModelChain *first_play = disc.first_play();
+      first_play != nullptr && !entered.chains.contains(chain_key(first_play->ref)))
+    out.push_back(ChainMark{first_play->ref, 0});
+  for (unsigned n = 0; n <= 99; ++n) {
+    const TitleSetModel *set = disc.title_set(n);
+    if (set == nullptr)
+      continue;
+    for (const MenuUnit &unit : set->menus)
+      check(unit.chains);
+    check(set->titles);
+  }
+}
+
+} // namespace
+
+Exploration explore_disc(const char *path, const Settings &settings, const ExploreLimits &limits) {
+  Entered entered;
+  DiscModel disc(path, entered);
+  Exploration out;
+  for (const TitleRow &row : disc.titles()) {
+    TitleReach title{static_cast<unsigned>(out.titles.size() + 1),
+                     row.title_set,
+                     row.title_in_set,
+                     0,
+                     false,
+                     {},
+                     0};
+    if (const TitleSetModel *set = disc.title_set(row.title_set);
+        set != nullptr && row.title_in_set >= 1 && row.title_in_set <= set->chapters.size() &&
+        !set->chapters[row.title_in_set - 1].empty()) {
+      const ChainRef chain{Domain::kVtsTitle, row.title_set, 0,
+                           set->chapters[row.title_in_set - 1].front().first};
+      if (const ModelChain *model = disc.chain(chain))
+        title.table_ms = model->milliseconds;
+    }
+    out.titles.push_back(title);
+  }
+
+  // The default path first: it names the main title when it plays one long enough.
+  Settings default_settings = settings;
+  default_settings.until_end = false;
+  TraceSink quiet;
+  const TraceEnd default_path = run_default_path(disc, default_settings, quiet);
+
+  // Then every path, breadth first, so that a title is first reached by the fewest presses.
+  // A state is expanded once: a branch that comes to one already seen ends there.
+  Settings explore_settings = settings;
+  explore_settings.max_steps = limits.max_states * 100;
+  std::unordered_set<std::string> seen;
+  Machine machine(disc, explore_settings, entered, &seen);
+  std::deque<Branch> queue;
+  queue.push_back(Branch{machine.start(), {}});
+  while (!queue.empty()) {
+    if (seen.size() >= limits.max_states) {
+      out.budget_reached = true;
+      break;
+    }
+    Branch branch = std::move(queue.front());
+    queue.pop_front();
+    for (;;) {
+      const Halt halt = machine.run(branch.state);
+      if (halt == Halt::kEnded) {
+        out.budget_reached |= machine.end().reason == EndReason::kOutOfSteps;
+        break;
+      }
+      const State &state = branch.state;
+      if (halt == Halt::kTitlePlayed) {
+        const unsigned number = state.sprm[4];
+        if (number >= 1 && number <= out.titles.size() && !out.titles[number - 1].reached) {
+          TitleReach &title = out.titles[number - 1];
+          title.reached = true;
+          title.path = branch.path;
+          title.plays_ms = state.title_ms;
+        }
+        continue;
+      }
+      const MenuOffer offer = machine.menu(state);
+      const ModelChain *menu =
+          disc.chain(ChainRef{state.domain, state.title_set, state.language_unit, state.pgcn});
+      const PathStep step{menu->ref, menu->category, state.cell, 0};
+      for (unsigned button = 1; button <= offer.group->buttons.size(); ++button) {
+        Branch press{state, branch.path};
+        press.path.push_back(step);
+        press.path.back().button = button;
+        machine.press(press.state, button, PressReason::kChosen);
+        queue.push_back(std::move(press));
+      }
+      if (offer.can_wait) {
+        Branch wait{state, branch.path};
+        wait.path.push_back(step);
+        machine.let_play(wait.state);
+        queue.push_back(std::move(wait));
+      }
+      break;
+    }
+    if (out.budget_reached)
+      break;
+  }
+  out.states = seen.size();
+  out.settings_read = machine.system_registers_read() & kSettingRegisters;
+  add_unreached(disc, entered, out.unreached_chains);
+
+  if (default_path.title_played && default_path.title_ms >= limits.min_main_ms) {
+    out.main_title = default_path.title;
+    out.rule = MainRule::kDefaultPath;
+    out.main_ms = default_path.title_ms;
+    return out;
+  }
+  for (const TitleReach &title : out.titles)
+    if (title.reached && (out.main_title == 0 || title.plays_ms > out.main_ms)) {
+      out.main_title = title.title;
+      out.main_ms = title.plays_ms;
+      out.rule = MainRule::kLongest;
+    }
+  return out;
+}
+
+} // namespace player
