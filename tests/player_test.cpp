@@ -191,6 +191,26 @@ TEST(PlayerModel, TitlesReachedAsWrittenDown) {
       run_navlist({"--titles", "--json", "--min-main", "11", disc.string()}).output;
   document.Parse(longer.c_str(), longer.size());
   EXPECT_STREQ(document["rule"].GetString(), "longest");
+  // Discs without menus to choose in: the first play jumps to a title, there is no first play,
+  // the menus go round for ever, a navigation timer is the only way on.
+  const struct {
+    fs::path disc;
+    const char *main;
+    std::vector<unsigned> reached;
+  } discs[] = {{sample_disc("plain"), "1\n", {1}},
+               {kDiscs / "no_first_play" / "VIDEO_TS", "1\n", {1, 2}},
+               {kDiscs / "menu_loop" / "VIDEO_TS", "", {}},
+               {kDiscs / "nav_timer" / "VIDEO_TS", "1\n", {1, 3}}};
+  for (const auto &row : discs) {
+    const std::string titles = run_navlist({"--titles", "--json", row.disc.string()}).output;
+    document.Parse(titles.c_str(), titles.size());
+    std::vector<unsigned> reached;
+    for (const rapidjson::Value &title : document["titles"].GetArray())
+      if (title["reached"].GetBool())
+        reached.push_back(title["title"].GetUint());
+    EXPECT_EQ(reached, row.reached) << row.disc;
+    EXPECT_EQ(run_navlist({"--main", row.disc.string()}).output, row.main) << row.disc;
+  }
   // For scripts: the number alone, or nothing and exit 1.
   const struct {
     fs::path disc;
