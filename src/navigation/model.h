@@ -110,6 +110,11 @@ struct CellPlayback {
 struct Chain {
   ChainRef ref;
   uint64_t offset; // of the chain in its file
+  // With Dumps::playback, a chain at the offset of one met before in the
+  // same file is that chain again: `repeats` names it, and no command list
+  // follows. Only a renderer that keeps chains needs that.
+  bool repeats;
+  ChainRef repeated;
   uint8_t programs;
   uint8_t cells;
   // Byte 0 of the chain's search pointer (0 for first play). Bit 7 marks an

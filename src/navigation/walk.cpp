@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace navigation {
@@ -31,6 +32,10 @@ constexpr unsigned kMessageSize = 400;
 constexpr size_t kMenuVobIfoRead = 8 * 1024 * 1024;
 // The "Used by Cell=" list names at most this many cells, then "...".
 constexpr unsigned kMaxListedCells = 33;
+// A player walks at most this many chain search pointers of one control file:
+// real discs hold a few thousand chains, a hostile file can claim billions.
+constexpr unsigned kMaxPlaybackChains = 1u << 18;
+
 // Menu cell start entries that -I keeps for -V in all, so that -V need not
 // read the control files again; past this, -V reads the rest again.
 constexpr size_t kMaxKeptMenuCells = 1 << 18;
@@ -110,6 +115,8 @@ private:
   char text_[kDecodedTextSize];
   Resolution resolution_;
   std::vector<CellPlayback> playback_cells_;
+  std::unordered_map<uint64_t, ChainRef> chain_at_; // playback: the chains met, by offset
+  unsigned playback_chains_ = 0;
   std::vector<uint8_t> program_map_;
   uint8_t auto_action_ = 0; // of the button being emitted
 };
@@ -178,6 +185,8 @@ void Walker::control_files() {
 
 // The sections of the control file that enter_control_file loaded.
 void Walker::control_file(unsigned title_set) {
+  chain_at_.clear();
+  playback_chains_ = 0;
   visitor_.begin_control_file(ControlFile{leaf_.c_str(), title_set, &ifo_});
   origin_ = Origin{};
   origin_.title_set = title_set;
@@ -356,6 +365,8 @@ void Walker::title_chains() {
 // header lies inside the file.
 void Walker::chain_list(uint64_t table, TableExtent extent, ChainRef ref) {
   for (unsigned k = 0; k < extent.listed; ++k) {
+    if (dumps_.playback && ++playback_chains_ > kMaxPlaybackChains)
+      return;
     const uint64_t pointer = table + kTableHeaderSize + kSearchPointerSize * k;
     const uint64_t pgc = table + search_pointer_start(ifo_, pointer);
     if (!pgc_fits(ifo_, pgc)) {
@@ -396,8 +407,17 @@ void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category) {
     header.post_count = get_be16(ifo_.data + table + 2);
     header.cell_command_count = get_be16(ifo_.data + table + 4);
   }
-  if (dumps_.playback)
+  if (dumps_.playback) {
+    const auto [earlier, first] = chain_at_.try_emplace(pgc, ref);
+    if (!first) {
+      header.repeats = true;
+      header.repeated = earlier->second;
+      visitor_.begin_chain(header);
+      visitor_.end_chain();
+      return;
+    }
     read_playback(pgc, header);
+  }
   visitor_.begin_chain(header);
 
   origin_.domain = ref.domain;

@@ -73,6 +73,11 @@ void DiscModel::Builder::begin_chain(const navigation::Chain &header) {
     chain_ = &(*chains)[header.ref.pgcn - 1u];
   }
   ModelChain &chain = *chain_;
+  if (header.repeats) {
+    // The chain met before at this offset: its body is shared.
+    if (const ModelChain *earlier = model_.chain_in(*set_, header.repeated))
+      chain.body = earlier->body;
+  }
   chain.present = true;
   chain.ref = header.ref;
   chain.offset = static_cast<uint32_t>(header.offset);
@@ -84,8 +89,12 @@ void DiscModel::Builder::begin_chain(const navigation::Chain &header) {
   chain.next_pgcn = header.next_pgcn;
   chain.prev_pgcn = header.prev_pgcn;
   chain.goup_pgcn = header.goup_pgcn;
-  chain.cells.assign(header.cell_list, header.cell_list + header.cell_list_count);
-  chain.program_map.assign(header.program_map, header.program_map + header.program_map_count);
+  if (header.repeats)
+    return;
+  chain.body = std::make_shared<ChainBody>();
+  chain.body->cells.assign(header.cell_list, header.cell_list + header.cell_list_count);
+  chain.body->program_map.assign(header.program_map,
+                                 header.program_map + header.program_map_count);
 }
 
 StoredCommand DiscModel::Builder::store(const navigation::Command &command) {
@@ -109,7 +118,7 @@ void DiscModel::Builder::command(const navigation::Command &command) {
     set_->groups.back().buttons.push_back(ModelButton{store(command), command.auto_action});
     return;
   }
-  chain_->lists[list_].push_back(store(command));
+  chain_->body->lists[list_].push_back(store(command));
 }
 
 void DiscModel::Builder::chapter(const navigation::Chapter &chapter) {
@@ -143,8 +152,11 @@ const ModelChain *DiscModel::chain(const ChainRef &ref) {
   if (ref.domain == Domain::kFirstPlay)
     return first_play();
   const TitleSetModel *set = title_set(ref.title_set);
-  if (set == nullptr)
-    return nullptr;
+  return set != nullptr ? chain_in(*set, ref) : nullptr;
+}
+
+const ModelChain *DiscModel::chain_in(const TitleSetModel &title_set, const ChainRef &ref) const {
+  const TitleSetModel *set = &title_set;
   const std::vector<ModelChain> *chains = &set->titles;
   if (ref.domain != Domain::kVtsTitle) {
     if (ref.language_unit == 0 || ref.language_unit > set->menus.size())

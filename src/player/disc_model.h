@@ -29,6 +29,13 @@ struct StoredCommand {
   uint32_t reason; // of an unresolved target: index into DiscModel::reason
 };
 
+// What a chain plays and runs; chains at one offset of their file share it.
+struct ChainBody {
+  std::vector<navigation::CellPlayback> cells;
+  std::vector<uint8_t> program_map; // each program's first cell
+  std::array<std::vector<StoredCommand>, 3> lists; // pre, post, cell
+};
+
 struct ModelChain {
   bool present = false; // the walk met it inside its file
   ChainRef ref;
@@ -39,9 +46,7 @@ struct ModelChain {
   uint8_t still = 0;
   uint32_t milliseconds = 0; // the chain's playback time
   uint16_t next_pgcn = 0, prev_pgcn = 0, goup_pgcn = 0;
-  std::vector<navigation::CellPlayback> cells;
-  std::vector<uint8_t> program_map;                // each program's first cell
-  std::array<std::vector<StoredCommand>, 3> lists; // pre, post, cell
+  std::shared_ptr<ChainBody> body = std::make_shared<ChainBody>();
 };
 
 struct ModelButton {
@@ -91,6 +96,8 @@ public:
   // The chain `ref` names, walking its title set when needed; null when it
   // is not there.
   const ModelChain *chain(const ChainRef &ref);
+  // The same within a title set's model as it stands, walking nothing.
+  const ModelChain *chain_in(const TitleSetModel &set, const ChainRef &ref) const;
   // The first-play chain, when the disc has one.
   const ModelChain *first_play();
   const std::vector<TitleRow> &titles();

@@ -454,7 +454,7 @@ void Machine::transfer(State &state, const ListEnd &end) {
     case 3: // LinkPrevCell
       state.cell = static_cast<uint8_t>(target.link_code == 2 ? state.cell + 1
                                                               : std::max(state.cell - 1, 1));
-      state.phase = state.cell > chain->cells.size() ? Phase::kPost : Phase::kCell;
+      state.phase = state.cell > chain->body->cells.size() ? Phase::kPost : Phase::kCell;
       return;
     case 5: // LinkTopPG
     case 6: // LinkNextPG
@@ -517,7 +517,7 @@ void Machine::transfer(State &state, const ListEnd &end) {
       return;
     state.cell = target.cell;
     state.phase =
-        target.cell == 0 || target.cell > chain->cells.size() ? Phase::kPost : Phase::kCell;
+        target.cell == 0 || target.cell > chain->body->cells.size() ? Phase::kPost : Phase::kCell;
     return;
   case TargetKind::kJumpTT:
   case TargetKind::kJumpVTS_TT:
@@ -556,13 +556,13 @@ void Machine::first_program(State &state, const ModelChain &chain) {
     state.played[program / 64] |= uint64_t{1} << (program % 64);
   }
   state.program = static_cast<uint8_t>(program);
-  state.cell = program <= chain.program_map.size() ? chain.program_map[program - 1] : 1;
-  state.phase = state.cell == 0 || state.cell > chain.cells.size() ? Phase::kPost : Phase::kCell;
+  state.cell = program <= chain.body->program_map.size() ? chain.body->program_map[program - 1] : 1;
+  state.phase = state.cell == 0 || state.cell > chain.body->cells.size() ? Phase::kPost : Phase::kCell;
   // A player plays one angle of an angle block: the one system register 3 names.
-  if (state.phase == Phase::kCell && first_of_angle_block(chain.cells[state.cell - 1u])) {
+  if (state.phase == Phase::kCell && first_of_angle_block(chain.body->cells[state.cell - 1u])) {
     const unsigned angle = state.cell + state.sprm[3] - 1u;
-    if (state.sprm[3] >= 1 && angle <= chain.cells.size() &&
-        later_in_angle_block(chain.cells[angle - 1]))
+    if (state.sprm[3] >= 1 && angle <= chain.body->cells.size() &&
+        later_in_angle_block(chain.body->cells[angle - 1]))
       state.cell = static_cast<uint8_t>(angle);
   }
 }
@@ -602,13 +602,13 @@ bool Machine::wait_still(State &state, unsigned still) {
 
 void Machine::play_cell(State &state) {
   const ModelChain *chain = current(state);
-  if (chain == nullptr || state.cell == 0 || state.cell > chain->cells.size()) {
+  if (chain == nullptr || state.cell == 0 || state.cell > chain->body->cells.size()) {
     state.phase = Phase::kPost;
     return;
   }
   if (!count_step(state))
     return;
-  const navigation::CellPlayback &cell = chain->cells[state.cell - 1u];
+  const navigation::CellPlayback &cell = chain->body->cells[state.cell - 1u];
   const bool cut = state.domain == Domain::kVtsTitle && state.timer_ms > 0 &&
                    state.timer_ms <= cell.milliseconds;
   const uint32_t played = cut ? static_cast<uint32_t>(state.timer_ms) : cell.milliseconds;
@@ -622,12 +622,12 @@ void Machine::next_cell(State &state) {
   const ModelChain *chain = current(state);
   if (chain == nullptr)
     return finish(state, EndReason::kStops, "");
-  const auto &cells = chain->cells;
+  const auto &cells = chain->body->cells;
   unsigned cell = state.cell + 1u;
   while (cell <= cells.size() && later_in_angle_block(cells[cell - 1]))
     ++cell;
-  const unsigned program_end = state.program < chain->program_map.size()
-                                   ? chain->program_map[state.program]
+  const unsigned program_end = state.program < chain->body->program_map.size()
+                                   ? chain->body->program_map[state.program]
                                    : cells.size() + 1;
   if (chain->playback_mode != 0 && cell >= program_end) {
     // Random and shuffle playback: (mode & 0x7F) + 1 programs, then the post commands.
@@ -644,7 +644,7 @@ void Machine::next_cell(State &state) {
     return;
   }
   state.cell = static_cast<uint8_t>(cell);
-  while (state.program < chain->program_map.size() && chain->program_map[state.program] <= cell)
+  while (state.program < chain->body->program_map.size() && chain->body->program_map[state.program] <= cell)
     ++state.program;
   state.phase = Phase::kCell;
 }
@@ -655,7 +655,7 @@ void Machine::post(State &state) {
     return finish(state, EndReason::kStops, "");
   const TitleSetModel *set =
       disc_.title_set(state.domain == Domain::kFirstPlay ? 0 : state.title_set);
-  const ListEnd end = run_list(state, chain->lists[1], 0, chain->lists[1].size(),
+  const ListEnd end = run_list(state, chain->body->lists[1], 0, chain->body->lists[1].size(),
                                CommandList::kPost, set != nullptr ? set->control_file.c_str() : "");
   if (state.phase == Phase::kEnded)
     return;
@@ -679,9 +679,9 @@ const ModelGroup *Machine::menu_group(State &state) {
     return nullptr;
   const ModelChain *chain = current(state);
   const TitleSetModel *set = disc_.title_set(state.domain == Domain::kVtsm ? state.title_set : 0);
-  if (chain == nullptr || set == nullptr || state.cell == 0 || state.cell > chain->cells.size())
+  if (chain == nullptr || set == nullptr || state.cell == 0 || state.cell > chain->body->cells.size())
     return nullptr;
-  const navigation::CellPlayback &cell = chain->cells[state.cell - 1u];
+  const navigation::CellPlayback &cell = chain->body->cells[state.cell - 1u];
   // The first NAV pack with buttons between the cell's first and last
   // sectors (the first alone, should the last lie before it).
   const uint32_t last = std::max(cell.first_sector, cell.last_sector);
@@ -708,7 +708,7 @@ MenuOffer Machine::menu(const State &state) {
   offer.default_button = chosen >= 1 && chosen <= buttons ? chosen : 1;
   const ModelChain *chain =
       disc_.chain(ChainRef{state.domain, state.title_set, state.language_unit, state.pgcn});
-  offer.can_wait = chain != nullptr && chain->cells[state.cell - 1u].still != kEndlessStill;
+  offer.can_wait = chain != nullptr && chain->body->cells[state.cell - 1u].still != kEndlessStill;
   return offer;
 }
 
@@ -769,7 +769,7 @@ Halt Machine::run(State &state) {
       const TitleSetModel *set =
           disc_.title_set(state.domain == Domain::kFirstPlay ? 0 : state.title_set);
       const ListEnd end =
-          run_list(state, chain->lists[0], 0, chain->lists[0].size(), CommandList::kPre,
+          run_list(state, chain->body->lists[0], 0, chain->body->lists[0].size(), CommandList::kPre,
                    set != nullptr ? set->control_file.c_str() : "");
       if (state.phase == Phase::kEnded)
         break;
@@ -807,18 +807,18 @@ Halt Machine::run(State &state) {
       const ModelChain *chain = current(state);
       // The title's last cell has played: the title has played through.
       if (state.domain == Domain::kVtsTitle && !state.title_played && chain != nullptr &&
-          state.cell == chain->cells.size()) {
+          state.cell == chain->body->cells.size()) {
         state.title_played = true;
         return Halt::kTitlePlayed;
       }
-      const unsigned number = chain != nullptr ? chain->cells[state.cell - 1u].command : 0;
-      if (number == 0 || number > chain->lists[2].size()) {
+      const unsigned number = chain != nullptr ? chain->body->cells[state.cell - 1u].command : 0;
+      if (number == 0 || number > chain->body->lists[2].size()) {
         next_cell(state);
         break;
       }
       const TitleSetModel *set =
           disc_.title_set(state.domain == Domain::kFirstPlay ? 0 : state.title_set);
-      const ListEnd end = run_list(state, chain->lists[2], number - 1u, 1, CommandList::kCell,
+      const ListEnd end = run_list(state, chain->body->lists[2], number - 1u, 1, CommandList::kCell,
                                    set != nullptr ? set->control_file.c_str() : "");
       if (state.phase == Phase::kEnded)
         break;
