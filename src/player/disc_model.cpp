@@ -93,8 +93,7 @@ void DiscModel::Builder::begin_chain(const navigation::Chain &header) {
     return;
   chain.body = std::make_shared<ChainBody>();
   chain.body->cells.assign(header.cell_list, header.cell_list + header.cell_list_count);
-  chain.body->program_map.assign(header.program_map,
-                                 header.program_map + header.program_map_count);
+  chain.body->program_map.assign(header.program_map, header.program_map + header.program_map_count);
 }
 
 StoredCommand DiscModel::Builder::store(const navigation::Command &command) {

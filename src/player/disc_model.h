@@ -32,7 +32,7 @@ struct StoredCommand {
 // What a chain plays and runs; chains at one offset of their file share it.
 struct ChainBody {
   std::vector<navigation::CellPlayback> cells;
-  std::vector<uint8_t> program_map; // each program's first cell
+  std::vector<uint8_t> program_map;                // each program's first cell
   std::array<std::vector<StoredCommand>, 3> lists; // pre, post, cell
 };
 

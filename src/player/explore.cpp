@@ -90,6 +90,7 @@ Exploration explore_disc(const char *path, const Settings &settings, const Explo
   explore_settings.max_steps = limits.max_states * 100;
   std::unordered_set<std::string> seen;
   Machine machine(disc, explore_settings, entered, &seen);
+  machine.compare_on(live_parts(disc));
   std::deque<Branch> queue;
   queue.push_back(Branch{machine.start(), {}});
   while (!queue.empty()) {

@@ -557,7 +557,8 @@ void Machine::first_program(State &state, const ModelChain &chain) {
   }
   state.program = static_cast<uint8_t>(program);
   state.cell = program <= chain.body->program_map.size() ? chain.body->program_map[program - 1] : 1;
-  state.phase = state.cell == 0 || state.cell > chain.body->cells.size() ? Phase::kPost : Phase::kCell;
+  state.phase =
+      state.cell == 0 || state.cell > chain.body->cells.size() ? Phase::kPost : Phase::kCell;
   // A player plays one angle of an angle block: the one system register 3 names.
   if (state.phase == Phase::kCell && first_of_angle_block(chain.body->cells[state.cell - 1u])) {
     const unsigned angle = state.cell + state.sprm[3] - 1u;
@@ -644,7 +645,8 @@ void Machine::next_cell(State &state) {
     return;
   }
   state.cell = static_cast<uint8_t>(cell);
-  while (state.program < chain->body->program_map.size() && chain->body->program_map[state.program] <= cell)
+  while (state.program < chain->body->program_map.size() &&
+         chain->body->program_map[state.program] <= cell)
     ++state.program;
   state.phase = Phase::kCell;
 }
@@ -679,7 +681,8 @@ const ModelGroup *Machine::menu_group(State &state) {
     return nullptr;
   const ModelChain *chain = current(state);
   const TitleSetModel *set = disc_.title_set(state.domain == Domain::kVtsm ? state.title_set : 0);
-  if (chain == nullptr || set == nullptr || state.cell == 0 || state.cell > chain->body->cells.size())
+  if (chain == nullptr || set == nullptr || state.cell == 0 ||
+      state.cell > chain->body->cells.size())
     return nullptr;
   const navigation::CellPlayback &cell = chain->body->cells[state.cell - 1u];
   // The first NAV pack with buttons between the cell's first and last
@@ -926,19 +929,91 @@ std::string Machine::key(const State &state) const {
   put(state.phase);
   put(state.start_program);
   for (unsigned r = 0; r < 16; ++r)
-    put(gprm(state, r));
-  put(state.sprm);
-  put(state.counters);
-  put(state.resume.set);
-  put(state.resume.title_set);
-  put(state.resume.pgcn);
-  put(state.resume.cell);
-  put(state.resume.sprm);
+    if (live_.general >> r & 1)
+      put(gprm(state, r));
+  for (unsigned r = 0; r < 24; ++r)
+    if (live_.system >> r & 1)
+      put(state.sprm[r]);
+  put(static_cast<uint16_t>(state.counters & live_.general));
+  if (live_.resume) {
+    put(state.resume.set);
+    put(state.resume.title_set);
+    put(state.resume.pgcn);
+    put(state.resume.cell);
+    for (unsigned r = 4; r <= 8; ++r)
+      if (live_.system >> r & 1)
+        put(state.resume.sprm[r - 4]);
+  }
   put(state.timer_ms);
   put(state.programs_played);
   put(state.played);
   put(state.title_played);
   return key;
+}
+
+} // namespace player
+
+namespace player {
+
+namespace {
+
+void mark_read(const Operand &operand, LiveState &live) {
+  if (operand.kind != OperandKind::kRegister)
+    return;
+  if (operand.value < 16)
+    live.general = static_cast<uint16_t>(live.general | 1u << operand.value);
+  else if ((operand.value & 0x80) != 0 && (operand.value & 0x7F) < 24)
+    live.system |= 1u << (operand.value & 0x7F);
+}
+
+void mark_command(const StoredCommand &command, LiveState &live) {
+  char text[kDecodedTextSize];
+  CommandInfo info;
+  decode_command_info(command.bytes, text, &info);
+  if (info.condition.present) {
+    mark_read(info.condition.left, live);
+    mark_read(info.condition.right, live);
+  }
+  if (info.assign.present) {
+    mark_read(info.assign.source, live);
+    if (info.assign.op != 1)
+      mark_read(Operand{OperandKind::kRegister, info.assign.destination}, live);
+  }
+  for (const Operand &operand :
+       {info.system.value, info.system.audio, info.system.subpicture, info.system.angle})
+    mark_read(operand, live);
+  if (info.target.kind == TargetKind::kResume)
+    live.resume = true;
+}
+
+} // namespace
+
+LiveState live_parts(DiscModel &disc) {
+  // The angle, the title numbers and the timer's chain the player reads itself.
+  LiveState live{0, 1u << 3 | 1u << 4 | 1u << 5 | 1u << 10, false};
+  const auto chains = [&](const std::vector<ModelChain> &list) {
+    for (const ModelChain &chain : list)
+      for (const auto &commands : chain.body->lists)
+        for (const StoredCommand &command : commands)
+          mark_command(command, live);
+  };
+  if (const ModelChain *first_play = disc.first_play())
+    chains({*first_play});
+  for (unsigned n = 0; n <= 99; ++n) {
+    const TitleSetModel *set = disc.title_set(n);
+    if (set == nullptr)
+      continue;
+    chains(set->titles);
+    for (const MenuUnit &unit : set->menus)
+      chains(unit.chains);
+    for (const ModelGroup &group : set->groups)
+      for (const ModelButton &button : group.buttons) {
+        mark_command(button.command, live);
+        if (button.auto_action != 0)
+          live.system |= 1u << 8;
+      }
+  }
+  return live;
 }
 
 } // namespace player

@@ -60,6 +60,23 @@ struct State {
   bool title_played = false; // the title has played through its cells
 };
 
+// The parts of the state that can change what the disc does later: the
+// registers some command or the player reads, and the resume information
+// when some command resumes. Two states that differ elsewhere only are the
+// same state to loop detection.
+struct LiveState {
+  uint16_t general = 0xFFFF;
+  uint32_t system = 0xFFFFFF;
+  bool resume = true;
+};
+
+// What the disc's commands read, and whether any resumes: every register a
+// condition, a set or a system setting reads (a Set other than = reads its
+// destination too), and what the player itself reads (the angle, the title
+// numbers, the timer's chain, and the highlighted button when a button acts
+// by itself).
+LiveState live_parts(DiscModel &disc);
+
 // How a run of the machine stops for its caller.
 enum class Halt : uint8_t {
   kMenu,        // a menu cell with buttons: press one, or let it play
@@ -102,6 +119,8 @@ public:
   std::string key(const State &state) const;
   uint64_t steps() const { return steps_; }
   void reset_steps() { steps_ = 0; }
+  // Compares states on these parts only (all of them by default).
+  void compare_on(const LiveState &live) { live_ = live; }
   // The system registers the disc's commands have read, bit n for register n.
   uint32_t system_registers_read() const { return sprm_read_; }
 
@@ -144,6 +163,7 @@ private:
   std::unordered_set<std::string> *seen_;
   uint64_t steps_ = 0;
   mutable uint32_t sprm_read_ = 0;
+  LiveState live_;
   TraceEnd end_;
 };
 
