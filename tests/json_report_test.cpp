@@ -184,6 +184,56 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
   }
 }
 
+// Each set form's operands as data: assign, system and gating, as they come in the document.
+TEST(JsonReport, SetOperandsAsData) {
+  const struct {
+    const char *bytes;
+    const char *fields;
+  } rows[] = {
+      {"7300 0002 0005 0000",
+       R"({"assign":{"register":{"gprm":2},"operator":"add","source":{"immediate":5}}})"},
+      {"6200 0008 0009 0000",
+       R"({"assign":{"register":{"gprm":8},"operator":"swp","source":{"gprm":9}}})"},
+      {"6800 0001 0081 0000",
+       R"({"assign":{"register":{"gprm":1},"operator":"rnd","source":{"sprm":1}}})"},
+      {"5100 0088 C581 0000",
+       R"({"system":{"setting":"streams","audio":{"immediate":8},"subpicture":{"immediate":69},"angle":{"immediate":1}}})"},
+      {"4100 0000 8300 0000", R"({"system":{"setting":"streams","subpicture":{"gprm":3}}})"},
+      {"5200 012C 0005 0000",
+       R"({"system":{"setting":"nav_timer","seconds":{"immediate":300},"pgcn":5}})"},
+      {"4300 0005 0083 0000",
+       R"({"system":{"setting":"register_mode","register":{"gprm":3},"counter":true,"value":{"gprm":5}}})"},
+      {"5400 0000 0011 0000", R"({"system":{"setting":"audio_mix","value":{"immediate":17}}})"},
+      {"4600 0000 0001 0000", R"({"system":{"setting":"highlight","value":{"gprm":1}}})"},
+      {"91F1 000A 0014 0000",
+       R"({"assign":{"register":{"gprm":1},"operator":"mov","source":{"immediate":10}},"gating":"set_then_compare"})"},
+      {"B121 0002 0003 0000",
+       R"({"assign":{"register":{"gprm":1},"operator":"mov","source":{"immediate":2}},"gating":"compare_all"})"},
+      {"C302 0005 0000 0000",
+       R"({"assign":{"register":{"gprm":2},"operator":"add","source":{"gprm":5}},"gating":"compare_set_link_always"})"},
+  };
+  std::string pre;
+  for (const auto &row : rows)
+    pre += std::string(row.bytes) + " ";
+  Disc disc;
+  disc.put("VIDEO_TS.IFO", build_vmg({.first_play = Pgc{.pre = cmds(pre.c_str())}}));
+  const rapidjson::Document document = parse(disc.run({"-I", "--json"}).output);
+  const Value &commands = document["video_manager"]["first_play"]["pre"];
+  ASSERT_EQ(commands.Size(), std::size(rows));
+  for (rapidjson::SizeType i = 0; i < commands.Size(); ++i) {
+    rapidjson::StringBuffer buffer;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+    writer.StartObject();
+    for (const char *key : {"assign", "system", "gating"})
+      if (commands[i].HasMember(key)) {
+        writer.Key(key);
+        commands[i][key].Accept(writer);
+      }
+    writer.EndObject();
+    EXPECT_EQ(std::string(buffer.GetString()), rows[i].fields) << rows[i].bytes;
+  }
+}
+
 Pgc menu(uint8_t category, const char *post = "") {
   return Pgc{.post = cmds(post), .category = category};
 }

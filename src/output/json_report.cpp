@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -36,6 +37,16 @@ constexpr std::array<const char *, 15> kTargetKindNames = {
     "jump_tt", "jump_vts_tt", "jump_vts_ptt", "jump_ss",  "call_ss"};
 constexpr std::array<const char *, 4> kSpaceNames = {"first_play", "vmgm_menu", "vtsm_menu",
                                                      "vmgm_pgcn"};
+// Set operators by the names of the format (the listing writes them as =, <->, += ...).
+constexpr std::array<const char *, 16> kSetOperators = {
+    "none", "mov", "swp", "add", "sub", "mul", "div", "mod",
+    "rnd",  "and", "or",  "xor", "undefined", "undefined", "undefined", "undefined"};
+constexpr std::array<const char *, 6> kSystemSetNames = {
+    "", "streams", "nav_timer", "register_mode", "audio_mix", "highlight"};
+constexpr std::array<const char *, 4> kGatingNames = {"all", "set_then_compare", "compare_all",
+                                                      "compare_set_link_always"};
+static_assert(static_cast<size_t>(SystemSetKind::kHighlight) + 1 == kSystemSetNames.size());
+static_assert(static_cast<size_t>(Gating::kCompareSetLinkAll) + 1 == kGatingNames.size());
 // A menu VOB's button groups hold their commands under "buttons".
 constexpr std::array<const char *, 4> kListNames = {"pre", "post", "cell", "buttons"};
 static_assert(static_cast<size_t>(Domain::kVtsTitle) + 1 == kDomainNames.size());
@@ -468,6 +479,7 @@ private:
   }
   void operand(const Operand &operand);
   void target(const Target &target, const navigation::Resolution &resolution);
+  void system_set(const SystemSet &set);
   void flush() { buffer_.flush(); }
   // Called after each command, chain, language unit, title and problem, so that the buffer stays
   // small however many of them a disc holds.
@@ -495,6 +507,46 @@ void JsonReport::operand(const Operand &operand) {
     uint_field("sprm", operand.value & 0x7Fu);
   else
     uint_field("register_byte", operand.value);
+  writer_.EndObject();
+}
+
+// SetSTN's streams, SetNVTMR's timer, SetGPRMMD's register mode, SetAMXMD's
+// mixing and SetHL_BTNN's button, under "system".
+void JsonReport::system_set(const SystemSet &set) {
+  key("system");
+  writer_.StartObject();
+  name_field("setting", kSystemSetNames[static_cast<size_t>(set.kind)]);
+  switch (set.kind) {
+  case SystemSetKind::kNone:
+    break;
+  case SystemSetKind::kStreams:
+    for (const auto &[name, present, value] :
+         {std::tuple{"audio", set.audio_set, set.audio},
+          std::tuple{"subpicture", set.subpicture_set, set.subpicture},
+          std::tuple{"angle", set.angle_set, set.angle}})
+      if (present) {
+        key(name);
+        operand(value);
+      }
+    break;
+  case SystemSetKind::kNavTimer:
+    key("seconds");
+    operand(set.value);
+    uint_field("pgcn", set.pgcn);
+    break;
+  case SystemSetKind::kRegisterMode:
+    key("register");
+    operand(Operand{OperandKind::kRegister, set.reg});
+    bool_field("counter", set.counter);
+    key("value");
+    operand(set.value);
+    break;
+  case SystemSetKind::kAudioMix:
+  case SystemSetKind::kHighlight:
+    key("value");
+    operand(set.value);
+    break;
+  }
   writer_.EndObject();
 }
 
@@ -588,6 +640,20 @@ void JsonReport::command(const navigation::Command &command) {
     operand(info.condition.right);
     writer_.EndObject();
   }
+  if (info.assign.present) {
+    key("assign");
+    writer_.StartObject();
+    key("register");
+    operand(Operand{OperandKind::kRegister, info.assign.destination});
+    name_field("operator", kSetOperators[info.assign.op & 15]);
+    key("source");
+    operand(info.assign.source);
+    writer_.EndObject();
+  }
+  if (info.system.kind != SystemSetKind::kNone)
+    system_set(info.system);
+  if (info.gating != Gating::kAll)
+    name_field("gating", kGatingNames[static_cast<size_t>(info.gating)]);
   if (info.target.kind != TargetKind::kNone)
     target(info.target, *command.resolution);
   if (command.used_by_count > 0) {
