@@ -299,6 +299,32 @@ void index_title_set(const IfoBytes &ifo, TitleSetIndex &set) {
 
 } // namespace
 
+const std::vector<uint16_t> *titles_starting_at(const DiscIndex &index, unsigned title_set,
+                                                unsigned pgcn) {
+  const auto found = index.title_starts.find(title_set << 16 | pgcn);
+  return found != index.title_starts.end() ? &found->second : nullptr;
+}
+
+namespace {
+
+// Each title of the title table at the chain of its first chapter.
+void index_title_starts(DiscIndex &index) {
+  for (size_t t = 0; t < index.titles.size(); ++t) {
+    const TitleTableRow &row = index.titles[t];
+    if (row.title_set == 0 || row.title_set > kMaxTitleSets)
+      continue;
+    const TitleSetIndex &set = index.title_sets[row.title_set];
+    if (!set.read || row.title_in_set == 0 || row.title_in_set > set.first_chapters.size())
+      continue;
+    const PttLookup &first = set.first_chapters[row.title_in_set - 1];
+    if (first.status == PttStatus::kFound)
+      index.title_starts[uint32_t{row.title_set} << 16 | first.pgcn].push_back(
+          static_cast<uint16_t>(t + 1));
+  }
+}
+
+} // namespace
+
 void index_disc(ControlFiles &files, DiscIndex &index) {
   const LoadedIfo &vmg = files.take(0);
   if (vmg.result != LoadResult::kLoaded)
@@ -307,9 +333,10 @@ void index_disc(ControlFiles &files, DiscIndex &index) {
   for (unsigned n = 1; n <= kMaxTitleSets; ++n) {
     const LoadedIfo &vts = files.take(n);
     if (vts.result != LoadResult::kLoaded)
-      return;
+      break;
     index_title_set(vts.bytes(), index.title_sets[n]);
   }
+  index_title_starts(index);
 }
 
 void resolve_target(const DiscIndex &index, const Origin &origin, const Target &target,

@@ -11,6 +11,7 @@
 #include "navigation/model.h"
 
 #include <array>
+#include <map>
 #include <cstdint>
 #include <vector>
 
@@ -58,7 +59,15 @@ struct DiscIndex {
   std::vector<TitleTableRow> titles; // the rows inside the file
   DomainIndex vmgm;
   std::array<TitleSetIndex, kMaxTitleSets + 1> title_sets; // [1..99]
+  // The whole-disc titles whose first chapter starts at each title chain, by
+  // title set << 16 | pgcn.
+  std::map<uint32_t, std::vector<uint16_t>> title_starts;
 };
+
+// The whole-disc titles that start at title chain `pgcn` of title set
+// `title_set`; null when none does.
+const std::vector<uint16_t> *titles_starting_at(const DiscIndex &index, unsigned title_set,
+                                                unsigned pgcn);
 
 // Reads the index from the control files that a walk of the disc reaches:
 // VIDEO_TS.IFO, then the title sets in order up to the first that does not load.

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace navigation {
 
@@ -43,6 +44,8 @@ inline constexpr unsigned kReasonSize = 96;
 struct Resolution {
   bool resolved = false;
   ChainRef chain;
+  // A title chain reached: the whole-disc titles that start at it (null: none).
+  const std::vector<uint16_t> *titles = nullptr;
   char reason[kReasonSize]; // empty when resolved or when nothing is transferred
 
   Resolution() { reason[0] = '\0'; }
@@ -129,6 +132,9 @@ struct Chain {
   // The three lists' lengths as the command table states them (0 without a
   // table, or when the table header lies out of range).
   uint16_t pre_count, post_count, cell_command_count;
+  // A title chain, when the walk resolves targets: the whole-disc titles that
+  // start at it (null: none).
+  const std::vector<uint16_t> *titles;
   // With Dumps::playback: how the chain plays. The program map gives each
   // program's first cell; both lists hold only the entries inside the file.
   uint8_t playback_mode; // 0: in order; bit 7 clear: random, else shuffle, of (mode & 0x7F) + 1

@@ -407,6 +407,8 @@ void Walker::chain(uint64_t pgc, ChainRef ref, uint8_t category) {
     header.post_count = get_be16(ifo_.data + table + 2);
     header.cell_command_count = get_be16(ifo_.data + table + 4);
   }
+  if (index_ != nullptr && ref.domain == Domain::kVtsTitle)
+    header.titles = titles_starting_at(*index_, ref.title_set, ref.pgcn);
   if (dumps_.playback) {
     const auto [earlier, first] = chain_at_.try_emplace(pgc, ref);
     if (!first) {
@@ -512,6 +514,9 @@ void Walker::emit_command(CommandList list, unsigned number, uint64_t offset, co
     origin_.chain_titles = chain_titles_ready_ ? chain_titles_->data() : nullptr;
     resolution_ = Resolution{};
     resolve_target(*index_, origin_, info.target, &resolution_);
+    if (resolution_.resolved && resolution_.chain.domain == Domain::kVtsTitle)
+      resolution_.titles =
+          titles_starting_at(*index_, resolution_.chain.title_set, resolution_.chain.pgcn);
     command.resolution = &resolution_;
   }
   visitor_.command(command);

@@ -53,7 +53,8 @@ private:
     unsigned cells;
     unsigned commands[3];
     bool resumes;
-    int32_t unit; // its language unit, -1 outside the menus
+    int32_t unit;       // its language unit, -1 outside the menus
+    std::string titles; // "title 3", "titles 3, 5": the disc's titles that start here
   };
   struct Unit {
     std::string language;
@@ -136,7 +137,13 @@ void GraphVisitor::begin_chain(const navigation::Chain &chain) {
   const auto index = static_cast<uint32_t>(chains_.size());
   Chain record{chain.ref,   chain.category,
                chain.cells, {chain.pre_count, chain.post_count, chain.cell_command_count},
-               false,       -1};
+               false,       -1,
+               {}};
+  if (chain.titles != nullptr && !chain.titles->empty()) {
+    record.titles = chain.titles->size() == 1 ? "title " : "titles ";
+    for (size_t i = 0; i < chain.titles->size(); ++i)
+      record.titles += (i == 0 ? "" : ", ") + std::to_string((*chain.titles)[i]);
+  }
   if ((chain.ref.domain == Domain::kVmgm || chain.ref.domain == Domain::kVtsm) && !units_.empty()) {
     record.unit = static_cast<int32_t>(units_.size() - 1);
     units_.back().chains.push_back(index);
@@ -357,6 +364,8 @@ void GraphVisitor::add_nodes() {
     std::vector<std::string> lines{chain_name(chain.ref, chain.category)};
     if (chain.unit >= 0)
       lines.push_back(units_[chain.unit].language);
+    if (!chain.titles.empty())
+      lines.push_back(chain.titles);
     lines.push_back(plays_line(chain.cells, chain.commands));
     if (chain.resumes)
       lines.push_back("returns by resume");

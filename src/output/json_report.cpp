@@ -393,6 +393,8 @@ public:
       }
       writer_.EndObject();
     }
+    if (chain.ref.domain == Domain::kVtsTitle)
+      titles(chain.titles);
     uint_field("next_pgcn", chain.next_pgcn);
     uint_field("prev_pgcn", chain.prev_pgcn);
     uint_field("goup_pgcn", chain.goup_pgcn);
@@ -480,6 +482,15 @@ private:
   void operand(const Operand &operand);
   void target(const Target &target, const navigation::Resolution &resolution);
   void system_set(const SystemSet &set);
+  // "titles": the whole-disc titles that start at a title chain.
+  void titles(const std::vector<uint16_t> *numbers) {
+    key("titles");
+    writer_.StartArray();
+    if (numbers != nullptr)
+      for (const uint16_t title : *numbers)
+        writer_.Uint(title);
+    writer_.EndArray();
+  }
   void flush() { buffer_.flush(); }
   // Called after each command, chain, language unit, title and problem, so that the buffer stays
   // small however many of them a disc holds.
@@ -607,6 +618,8 @@ void JsonReport::target(const Target &target, const navigation::Resolution &reso
     key("resolved");
     writer_.StartObject();
     chain_ref(resolution.chain);
+    if (resolution.chain.domain == Domain::kVtsTitle)
+      titles(resolution.titles);
     writer_.EndObject();
   } else {
     key("reason");
