@@ -324,6 +324,12 @@ TEST(JsonResolution, ReasonsWhenATableIsMissingOrOutOfRange) {
       {{}, {{0xCC, 4, 0x100}}, jump_tt, "title PGC table out of range"},
       {{{0xC8, 4, 0}}, {}, vmgm_title, "no menu PGC table"},
       {{{0x100C, 4, 0xFFFFFF}}, {}, vmgm_title, "language unit 1 out of range"},
+      // An entry id whose reserved bits are set, and a menu number that names no menu.
+      {{{0x1020, 1, 0xF2}},
+       {},
+       vmgm_title,
+       "no entry PGC for menu Title (type 2) in language unit 1"},
+      {{}, {}, "3006 0000 0049 0000", "menu type 9 names no menu"},
   };
   for (const auto &row : rows) {
     const RunResult run = two_set_disc(row.command, {"--json", "-I"}, row.on_vmg, row.on_vts2);

@@ -86,7 +86,10 @@ void menu_entry(const DomainIndex &menus, ChainRef ref, unsigned menu, unsigned 
   const ChainTableIndex &chains = menus.units[unit - 1];
   if (!chains.in_file)
     return set_reason(out, "language unit %u out of range", unit);
-  const unsigned pgcn = menu < kMenuTypes ? chains.entry_pgcn[menu] : 0;
+  // Menu types 2 to 7: title, root, subpicture, audio, angle, chapter.
+  if (menu < 2 || menu > 7)
+    return set_reason(out, "menu type %u names no menu", menu);
+  const unsigned pgcn = chains.entry_pgcn[menu];
   if (pgcn == 0)
     return set_reason(out, "no entry PGC for menu %s (type %u) in language unit %u",
                       menu_names[menu & 0x3F].data(), menu, unit);
@@ -256,7 +259,8 @@ void index_menus(const IfoBytes &ifo, uint64_t sector_field, DomainIndex &menus)
     for (unsigned k = 0; k < chains.listed && visits_left > 0; ++k, --visits_left) {
       const uint64_t chain = unit + kTableHeaderSize + kSearchPointerSize * k;
       const uint8_t category = ifo.data[chain];
-      if ((category & 0x80) == 0 || !pgc_fits(ifo, unit + search_pointer_start(ifo, chain)))
+      // An entry id with its reserved bits (6-4) set names no menu.
+      if ((category & 0xF0) != 0x80 || !pgc_fits(ifo, unit + search_pointer_start(ifo, chain)))
         continue;
       uint16_t &pgcn = index.entry_pgcn[category & 0x0F];
       if (pgcn == 0)
