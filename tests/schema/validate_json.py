@@ -3,8 +3,9 @@
 """Checks navlist's JSON against docs/navlist.schema.json (JSON Schema 2020-12).
 
 Usage: validate_json.py SCHEMA NAVLIST DISC_OR_JSON...
-Each folder is a disc: navlist --json runs on it with no option, -I and -V, and each document
-must validate. Each .json file is a saved document (a golden file) and must validate too.
+Each .json file is a saved document (a golden file) and must validate. Any other path is a disc
+(or a file that is none): navlist --json runs on it with no option, -I and -V, and each document
+must validate too.
 """
 import json
 import os
@@ -27,7 +28,7 @@ def main():
     failures = 0
     checked = 0
     for item in inputs:
-        if os.path.isdir(item):
+        if not item.endswith(".json"):
             documents = []
             for options in ([], ["-I"], ["-V"]):
                 run = subprocess.run([navlist, "--json", *options, item], capture_output=True,
