@@ -59,7 +59,7 @@ TEST(IfoReport, WhichFilesAreDumped) {
   for (const uint32_t count : {99, 100})
     cases.push_back({count == 99 ? "99 title sets" : "100 title sets", [count](const Disc &d) {
                        d.put("VIDEO_TS.IFO", patched(Bytes(4096), {{0x3E, 2, count}}));
-                       d.put_files("VTS_02_0.IFO");
+                       d.put_files("VTS_01_0.IFO VTS_02_0.IFO");
                      }});
   expect_golden_book(cases, {}, "files_dumped.txt");
 }
