@@ -161,24 +161,23 @@ TEST(DiscImage, DamagedDiscsReportAsTheirFolders) {
     const char *files; // laid out as Disc::put_files does
     const char *bad;   // a file whose reads fail from its second sector on
     int status;
-  } rows[] = {{"@vmgm_menu -VTS_01_0.IFO -VTS_01_0.BUP", "", 1},
-              {"@vmgm_menu VIDEO_TS.IFO:10 -VIDEO_TS.VOB -VTS_02_0.VOB", "VTS_02_0.IFO", 1},
-              {"@plain", "", 0}};
+    const char *json; // a part of the JSON document
+  } rows[] = {
+      {"@vmgm_menu -VTS_01_0.IFO -VTS_01_0.BUP", "", 1, R"("title_sets":[{"title_set":2,)"},
+      {"@vmgm_menu VIDEO_TS.IFO:10 -VIDEO_TS.VOB -VTS_02_0.VOB", "VTS_02_0.IFO", 1,
+       R"("video_manager":{"file":"VIDEO_TS.BUP",)"},
+      {"@plain", "", 0, R"("notes":[{"message":"*.VOB(menu) is not found."}],"problems":[])"}};
   for (const auto &row : rows) {
-    // The folder folder/X and the image image/X, so that names print alike.
-    const Disc disc;
+    const Disc disc, image; // the folder disc/X and the image image/X, so that names print alike
     disc.put_files(row.files);
-    fs::create_directories(disc.path() / "root");
-    fs::create_directories(disc.path() / "image");
-    fs::rename(disc.folder(), disc.path() / "root" / "VIDEO_TS");
-    make_image(disc.path() / "root", disc.path() / "image" / "X", false);
-    fs::create_directories(disc.path() / "folder");
-    fs::rename(disc.path() / "root" / "VIDEO_TS", disc.path() / "folder" / "X");
+    make_image(disc.path(), image.path() / "X", false);
+    fs::rename(disc.folder(), disc.path() / "X");
     fail_disc_reads_from(row.bad, 2048);
     for (const Args &args : {Args{"X"}, Args{"--json", "X"}, Args{"--graph", "X"}}) {
-      const RunResult folder = run_navlist(args, disc.path() / "folder");
-      EXPECT_EQ(run_navlist(args, disc.path() / "image"), folder) << row.files << " " << args[0];
+      const RunResult folder = run_navlist(args, disc.path());
+      EXPECT_EQ(run_navlist(args, image.path()), folder) << row.files << " " << args[0];
       EXPECT_EQ(folder.status, row.status);
+      EXPECT_TRUE(args[0] != "--json" || folder.output.find(row.json) != std::string::npos);
     }
   }
 }
