@@ -150,7 +150,8 @@ std::vector<std::string> text_problems(const std::string &report) {
       continue;
     line.erase(0, start);
     if (line.starts_with("(out of range: ") || line.ends_with(" not found.") ||
-        line.ends_with(" is invalid format.") || line.ends_with(" cannot be read to its end."))
+        line.ends_with(" is invalid format.") || line.ends_with(" cannot be read to its end.") ||
+        line.ends_with(" is used."))
       problems.push_back(line);
   }
   return problems;

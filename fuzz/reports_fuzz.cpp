@@ -7,8 +7,8 @@
 // on the command line: the text report, then --json, then --graph.
 //
 // Checked: the text report is printable text in lines of sane length; --json prints one JSON
-// document of valid UTF-8, exits as the text report does and lists as its problems exactly the
-// text report's messages and markers, in order; --graph prints printable ASCII, one
+// document of valid UTF-8, exits as the text report does and lists as its problems and notes
+// exactly the text report's messages and markers, in order; --graph prints printable ASCII, one
 // digraph, with the same status. A hostile table can claim a report far too large to print here
 // (one chain of thousands of commands shared by millions of pointers), so the output is cut off
 // after kOutputBudget bytes by an exception from the sink, which unwinds the report like any
@@ -32,21 +32,25 @@ void check_json(const fuzz::Run &json, const fuzz::Run &text) {
   if (document.HasParseError())
     fuzz::fail("--json: %s at byte %zu", rapidjson::GetParseError_En(document.GetParseError()),
                document.GetErrorOffset());
-  if (!document.IsObject() || !document.HasMember("problems") || json.output.back() != '\n')
+  if (!document.IsObject() || !document.HasMember("problems") || !document["problems"].IsArray() ||
+      json.output.back() != '\n')
     fuzz::fail("--json: not a navlist document");
   if (!text.complete)
     return;
   if (json.status != text.status)
     fuzz::fail("--json exits with %d, the text report with %d", json.status, text.status);
-  // Every message and marker of the text report, in its order.
+  // Every message and marker of the text report, in its order: the problems, then the notes;
+  // problems exactly when the run exits with 1.
   const std::vector<std::string> expected = fuzz::text_problems(text.output);
-  const rapidjson::Value &problems = document["problems"];
-  if (!problems.IsArray() || problems.Size() != expected.size())
+  std::vector<std::string> listed;
+  for (const char *list : {"problems", "notes"})
+    if (document.HasMember(list) && document[list].IsArray())
+      for (const rapidjson::Value &problem : document[list].GetArray())
+        listed.push_back(problem["message"].GetString());
+  if (listed != expected)
     fuzz::fail("--json lists other problems than the text report prints");
-  for (rapidjson::SizeType i = 0; i < problems.Size(); ++i)
-    if (expected[i] != problems[i]["message"].GetString())
-      fuzz::fail("--json problem %u is \"%s\", the text report's \"%s\"", i,
-                 problems[i]["message"].GetString(), expected[i].c_str());
+  if (document["problems"].Empty() != (json.status == 0))
+    fuzz::fail("--json: its problems and the exit status %d disagree", json.status);
 }
 
 void check_graph(const fuzz::Run &graph, const fuzz::Run &json) {

@@ -31,6 +31,8 @@ TEST(CommandLine, MessagesStatusAndNormalizedPaths) {
   const std::string x246(246, 'x');
   for (const std::string &path : {x246.substr(1), x246, x246 + "\\", x246 + "x", x246 + x246})
     rows.push_back("-I|" + path);
+  // A path refused stays a JSON document; instead of a graph, nothing.
+  rows.insert(rows.end(), {"--json|" + x246 + "x", "--graph|" + x246 + "x"});
   const Disc empty; // nothing is laid out: every run works in an empty folder
   std::string book;
   for (const std::string &row : rows) {

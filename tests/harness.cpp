@@ -105,7 +105,11 @@ void Disc::put_files(const std::string &names) const {
   std::istringstream list(names);
   for (std::string name; list >> name;) {
     const size_t colon = name.find(':');
-    if (name.back() == '/')
+    if (name[0] == '@')
+      fs::copy(sample_disc(name.substr(1)), folder());
+    else if (name[0] == '-')
+      fs::remove(folder() / name.substr(1));
+    else if (name.back() == '/')
       fs::create_directories(folder() / name);
     else if (colon != std::string::npos)
       put(name.substr(0, colon), std::vector<uint8_t>(std::stoul(name.substr(colon + 1))));

@@ -13,6 +13,7 @@ using Args = std::vector<std::string>;
 struct RunResult {
   int status;
   std::string output;
+  bool operator==(const RunResult &) const = default;
 };
 
 // Runs the whole program with these arguments (without the program name),
@@ -53,7 +54,8 @@ public:
   void put(const std::string &name, const std::vector<uint8_t> &bytes) const;
   // Lays out files named in `names`, separated by spaces: NAME.IFO is a
   // 4096-byte control file of zeros (no tables), NAME.VOB an empty file,
-  // NAME:N a file of N zero bytes and NAME/ a folder.
+  // NAME:N a file of N zero bytes, NAME/ a folder, @SAMPLE the files of a
+  // sample disc and -NAME no file NAME (one laid out before is removed).
   void put_files(const std::string &names) const;
   // Runs the program with `args` and then the argument VIDEO_TS.
   RunResult run(std::vector<std::string> args = {"-I"}) const;

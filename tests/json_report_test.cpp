@@ -95,19 +95,25 @@ TEST(JsonReport, SampleDiscsListTheCommandsOfTheirTextReports) {
   }
 }
 
-// The problems of a graph, from its comment lines, as the text report words them.
+// The problems and then the notes of a graph, from its comment lines, as the text report words
+// them.
 std::vector<std::string> graph_problems(const std::string &graph) {
-  static const std::regex kComment(R"(^  // problem: (?:[A-Z0-9_]+\.(?:IFO|VOB): )?(.*)$)");
-  return matching_lines(graph, kComment);
+  static const std::regex kProblem(R"(^  // problem: (?:[A-Z0-9_]+\.(?:IFO|BUP|VOB): )?(.*)$)");
+  std::vector<std::string> lines = matching_lines(graph, kProblem);
+  for (const std::string &note : matching_lines(graph, std::regex("^  // note: (.*)$")))
+    lines.push_back(note);
+  return lines;
 }
 
-// Each disc's problems in its JSON documents and graphs are the messages and markers of its text
-// reports, in their order; the JSON ends a marker's message with its offset and names its file.
-// Reads that fail (a bad sector, made here through the disc-file seam) in the video manager, a
-// title set's control file or a menu VOB are problems where the text report prints them.
+// Each disc's problems, then its notes, in its JSON documents and graphs are the messages and
+// markers of its text reports, in their order; the JSON ends a marker's message with its offset
+// and names its file, and has problems exactly when the run exits with 1. Reads that fail (a bad
+// sector, made here through the disc-file seam) in the video manager, a title set's control file
+// or a menu VOB, missing title sets, backups read instead and a disc without menus are told
+// where the text report tells them.
 TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
   static const std::regex kProblem(R"(^ *(\(out of range: .*\)|.* not found\.|)"
-                                   R"(.* is invalid format\.|.* cannot be read to its end\.)$)");
+                                   R"(.* is invalid format\.|.* cannot be read.*\.)$)");
   // A video manager and a title set whose tables run past their files: the title count, the
   // first play's pre-command count, the first menu chain's command table, the language unit
   // count, the title set's second title chain.
@@ -122,9 +128,10 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
                                                      .cell_count = 200},
                                                     {}}}),
               {{0x814, 4, 0xFFFFFF}});
-  std::vector<BookCase> discs =
-      files_cases({"", "VIDEO_TS.IFO:100 VIDEO_TS.VOB", "VIDEO_TS.IFO",
-                   "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO:10 VTS_01_0.VOB"});
+  std::vector<BookCase> discs = files_cases(
+      {"", "VIDEO_TS.IFO:100 VIDEO_TS.VOB", "VIDEO_TS.IFO",
+       "VIDEO_TS.IFO VTS_01_0.IFO VTS_02_0.IFO:10 VTS_01_0.VOB", "@plain",
+       "@vmgm_menu -VTS_01_0.IFO -VTS_01_0.BUP", "@vmgm_menu VTS_01_0.IFO:100 -VIDEO_TS.IFO"});
   discs.push_back({"tables past their files", [&](const Disc &d) {
                      d.put("VIDEO_TS.IFO", vmg);
                      d.put("VTS_01_0.IFO", vts);
@@ -159,6 +166,7 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
       const RunResult json = disc.run(json_options);
       const rapidjson::Document document = parse(json.output);
       std::vector<std::string> problems;
+      EXPECT_EQ(document["problems"].Empty(), json.status == 0);
       for (const Value &problem : document["problems"].GetArray()) {
         problems.push_back(problem["message"].GetString());
         if (!problem.HasMember("offset"))
@@ -169,6 +177,9 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
         EXPECT_TRUE(problems.back().ends_with(at)) << problems.back();
         EXPECT_TRUE(problem.HasMember("file")) << problems.back();
       }
+      if (document.HasMember("notes"))
+        for (const Value &note : document["notes"].GetArray())
+          problems.push_back(note["message"].GetString());
       EXPECT_EQ(problems, matching_lines(text.output, kProblem));
       EXPECT_EQ(json.status, text.status);
       const std::string label = disc_case.label;

@@ -3,6 +3,8 @@
 // disc, the folder above it, or an image).
 #pragma once
 
+#include <string>
+
 inline constexpr unsigned kPathBufferSize = 260;
 // The walk appends 12 characters (VTS_01_0.VOB and the like) to the path,
 // and every name must fit a 260-byte buffer with its terminator.
@@ -23,6 +25,7 @@ inline constexpr int kDiscSelected = -1;
 //   does: that subfolder, as if the user had named it;
 // - a regular file or block device: the VIDEO_TS folder of the UDF image in it.
 // Writes to `normalized` (kPathBufferSize bytes) the path from which the walk
-// builds every file name, ending in a backslash. Returns kDiscSelected, or,
-// after printing why nothing can be walked, the exit status.
-int select_disc(const char *path, char *normalized);
+// builds every file name, ending in a backslash. Returns kDiscSelected, or
+// the exit status with `message` (a line of the report, without its newline)
+// saying why nothing can be walked.
+int select_disc(const char *path, char *normalized, std::string *message);

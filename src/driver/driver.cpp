@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -210,9 +211,27 @@ Parsed parse_arguments(int argc, char **argv, RunSwitches *run) {
   return Parsed::kRun;
 }
 
-} // namespace
+// A path that holds no disc to walk: its message stands in place of the
+// report, in the form of the output asked for, so that a program reading the
+// output can parse it: a JSON document with the message as its problem, or,
+// instead of a graph, nothing (the message goes to standard error).
+int refuse_disc(const RunSwitches &run, const std::string &message, int status) {
+  switch (run.report) {
+  case Report::kJson:
+    write_json_without_disc(message, run.ifo, run.menu_vob);
+    break;
+  case Report::kGraph:
+    std::fprintf(stderr, "%s\n", message.c_str());
+    break;
+  case Report::kText:
+    console_write(message.data(), message.size());
+    console_write_text("\n");
+    break;
+  }
+  return status;
+}
 
-int navlist_main(int argc, char **argv) {
+int navlist_run(int argc, char **argv) {
   if (wants_banner(argc, argv))
     console_write_text("*** NAVLIST Ver 1.00 ***\n");
   if (argc <= 1) {
@@ -235,8 +254,10 @@ int navlist_main(int argc, char **argv) {
   if (!run.ifo && !run.menu_vob)
     run.ifo = run.menu_vob = true;
 
-  if (const int status = select_disc(argv[run.path_index], path_buffer); status != kDiscSelected)
-    return status;
+  std::string message;
+  if (const int status = select_disc(argv[run.path_index], path_buffer, &message);
+      status != kDiscSelected)
+    return refuse_disc(run, message, status);
 
   if (run.trace + run.titles + run.main_title > 0) {
     // One of the player's reports, as text or JSON (--main is a number alone).
@@ -264,4 +285,17 @@ int navlist_main(int argc, char **argv) {
   return navigation::walk_disc(path_buffer, navigation::Dumps{run.ifo, run.menu_vob}, report)
              ? kExitInputProblem
              : kExitReportComplete;
+}
+
+} // namespace
+
+int navlist_main(int argc, char **argv) {
+  try {
+    const int status = navlist_run(argc, argv);
+    console_flush();
+    return status;
+  } catch (const ConsoleWriteError &failure) {
+    std::fprintf(stderr, "navlist: cannot write the report: %s\n", std::strerror(failure.error));
+    return kExitNotWritten;
+  }
 }

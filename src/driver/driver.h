@@ -6,5 +6,7 @@
 
 extern char path_buffer[kPathBufferSize];
 
-// The whole program: banner, command line, report. Returns the exit status.
+// The whole program: banner, command line, report, the output flushed.
+// Returns the exit status; when standard output does not take the report,
+// says so on standard error and returns kExitNotWritten.
 int navlist_main(int argc, char **argv);

@@ -5,3 +5,5 @@
 inline constexpr int kExitReportComplete = 0;
 inline constexpr int kExitInputProblem = 1;
 inline constexpr int kExitNothingDumped = 2;
+// Standard output did not take the report (a full disk, a closed output).
+inline constexpr int kExitNotWritten = 2;

@@ -6,10 +6,12 @@
 #include "platform/disc_file.h"
 
 #include <algorithm>
+#include <utility>
 
 void load_control_file(const char *name, LoadedIfo &ifo) {
   ifo.result = LoadResult::kNotFound;
   ifo.read_failed = false;
+  ifo.from_backup = false;
   ifo.size = 0;
   DiscFile *file = open_disc_file(name);
   if (file == nullptr)
@@ -24,4 +26,16 @@ void load_control_file(const char *name, LoadedIfo &ifo) {
   ifo.read_failed = disc_file_failed(file);
   close_disc_file(file);
   ifo.result = ifo.size < kMinControlFileSize ? LoadResult::kTooShort : LoadResult::kLoaded;
+}
+
+void load_control_file_or_backup(const char *name, const char *backup_name, LoadedIfo &ifo) {
+  load_control_file(name, ifo);
+  if (ifo.sound())
+    return;
+  LoadedIfo backup;
+  load_control_file(backup_name, backup);
+  if (!backup.sound())
+    return;
+  ifo = std::move(backup);
+  ifo.from_backup = true;
 }

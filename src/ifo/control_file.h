@@ -18,11 +18,16 @@ struct LoadedIfo {
   // The disc stopped giving the file's bytes before its end (a bad sector);
   // `size` bytes were read, the rest is missing.
   bool read_failed = false;
+  // The bytes are those of the file's backup (VIDEO_TS.BUP, VTS_nn_0.BUP),
+  // read because the file itself could not be read whole.
+  bool from_backup = false;
   std::unique_ptr<uint8_t[]> data;
   size_t size = 0;
   size_t capacity = 0; // of `data`
 
   IfoBytes bytes() const { return IfoBytes{data.get(), size}; }
+  // Loaded, and read to its end.
+  bool sound() const { return result == LoadResult::kLoaded && !read_failed; }
 };
 
 // Opens the control file `name`, reads up to kMaxControlFileRead bytes of it
@@ -30,3 +35,8 @@ struct LoadedIfo {
 // the file's size) and closes it: kTooShort when fewer than
 // kMinControlFileSize bytes were read.
 void load_control_file(const char *name, LoadedIfo &ifo);
+// The same, but where `name` is missing, too short or cannot be read to its
+// end and its backup `backup_name` (the same layout) is sound, loads the
+// backup instead and says so (from_backup). When both are bad, `ifo` tells
+// what `name` gave.
+void load_control_file_or_backup(const char *name, const char *backup_name, LoadedIfo &ifo);

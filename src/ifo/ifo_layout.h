@@ -9,6 +9,7 @@
 #include <string_view>
 
 // Video manager (VIDEO_TS.IFO) header fields.
+inline constexpr uint64_t kVmgiTitleSetCount = 0x3E;    // 16 bits
 inline constexpr uint64_t kVmgiFirstPlayPgc = 0x84;     // byte offset, 0: none
 inline constexpr uint64_t kVmgiTitleTableSector = 0xC4; // TT_SRPT
 inline constexpr uint64_t kVmgiMenuTableSector = 0xC8;  // VMGM_PGCI_UT
@@ -16,6 +17,9 @@ inline constexpr uint64_t kVmgiMenuTableSector = 0xC8;  // VMGM_PGCI_UT
 inline constexpr uint64_t kVtsiTitlePgcTableSector = 0xCC; // VTS_PGCIT
 inline constexpr uint64_t kVtsiMenuTableSector = 0xD0;     // VTSM_PGCI_UT
 inline constexpr uint64_t kVtsiPttTableSector = 0xC8;      // VTS_PTT_SRPT
+// Both: the start sector of the menu VOB (VMGM_VOBS, VTSM_VOBS); 0 when the
+// file declares none.
+inline constexpr uint64_t kMenuVobSector = 0xC0;
 
 inline constexpr unsigned kMaxTitleSets = 99;
 

@@ -330,16 +330,11 @@ void index_title_starts(DiscIndex &index) {
 } // namespace
 
 void index_disc(ControlFiles &files, DiscIndex &index) {
-  const LoadedIfo &vmg = files.take(0);
-  if (vmg.result != LoadResult::kLoaded)
-    return;
-  index_video_manager(vmg.bytes(), index);
-  for (unsigned n = 1; n <= kMaxTitleSets; ++n) {
-    const LoadedIfo &vts = files.take(n);
-    if (vts.result != LoadResult::kLoaded)
-      break;
-    index_title_set(vts.bytes(), index.title_sets[n]);
-  }
+  if (const LoadedIfo &vmg = files.take(0); vmg.result == LoadResult::kLoaded)
+    index_video_manager(vmg.bytes(), index);
+  for (unsigned n = 1; files.has_title_set(n); ++n)
+    if (const LoadedIfo &vts = files.take(n); vts.result == LoadResult::kLoaded)
+      index_title_set(vts.bytes(), index.title_sets[n]);
   index_title_starts(index);
 }
 

@@ -70,7 +70,7 @@ const std::vector<uint16_t> *titles_starting_at(const DiscIndex &index, unsigned
                                                 unsigned pgcn);
 
 // Reads the index from the control files that a walk of the disc reaches:
-// VIDEO_TS.IFO, then the title sets in order up to the first that does not load.
+// VIDEO_TS.IFO, then the title sets that the disc has (ControlFiles::has_title_set).
 void index_disc(ControlFiles &files, DiscIndex &index);
 
 // Where a command runs: its chain (when known) and the control file that holds it.

@@ -226,6 +226,9 @@ struct Problem {
   const char *file; // the file's own name, or null ("*.VOB(menu) is not found.")
   bool has_offset;  // out-of-range markers
   uint64_t offset;
+  // A message that says nothing is wrong (a disc without menus finds no menu
+  // VOB): printed like the others, but no problem of the disc or the run.
+  bool note;
 };
 
 // Receives the walk. Every function has an empty default, so a visitor
@@ -234,7 +237,7 @@ class Visitor {
 public:
   virtual ~Visitor() = default;
 
-  // Each problem where the walk meets it.
+  // Each problem, and each note, where the walk meets it.
   virtual void problem(const Problem &) {}
 
   // The control files (-I): begin_control_file for each file that loaded.

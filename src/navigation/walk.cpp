@@ -45,6 +45,8 @@ constexpr size_t kMaxKeptMenuCells = 1 << 18;
 struct MenuCells {
   bool known = false;
   bool read_failed = false;
+  bool from_backup = false;
+  bool declares_menu_vob = false;
   size_t size = 0;
   uint64_t pgci_ut = 0;
   std::vector<CellStartEntry> entries;
@@ -71,6 +73,7 @@ private:
   void out_of_range(ProblemLevel level, uint64_t offset, const char *format, ...)
       __attribute__((format(printf, 4, 5)));
   void read_failure(const std::string &name, const char *leaf);
+  void backup_used(unsigned title_set);
 
   void control_files();
   void control_file(unsigned title_set);
@@ -92,6 +95,7 @@ private:
   void menu_vobs();
   bool menu_vob(unsigned title_set);
   bool menu_control_file(unsigned title_set, uint64_t *pgci_ut);
+  void menu_control_file_state(unsigned title_set, bool from_backup, bool read_failed, size_t size);
   void button_groups(const MenuVob &vob, uint64_t pgci_ut);
   void set_menu_origin(uint64_t pgci_ut, const ButtonGroup &group);
 
@@ -101,6 +105,9 @@ private:
   ControlFiles files_;
   std::unique_ptr<DiscIndex> index_;
   bool problem_reported_ = false;
+  // A control file of -V's walk declares a menu VOB, or did not load, so
+  // that whether it has one is not known.
+  bool menu_vob_expected_ = false;
   bool reporting_ = true;      // problems of the control files are left out without -I
   bool one_title_set_ = false; // walking title sets one at a time: each missing one is told
   std::array<MenuCells, kMaxTitleSets + 1> menu_cells_;
@@ -132,7 +139,8 @@ void Walker::problem(ProblemLevel level, const char *file, bool has_offset, uint
   const int length = std::vsnprintf(message, sizeof message, format, args);
   va_end(args);
   const size_t size = length < 0 ? 0 : std::min<size_t>(length, sizeof message - 1);
-  visitor_.problem(Problem{level, std::string_view(message, size), file, has_offset, offset});
+  visitor_.problem(
+      Problem{level, std::string_view(message, size), file, has_offset, offset, false});
 }
 
 void Walker::out_of_range(ProblemLevel level, uint64_t offset, const char *format, ...) {
@@ -147,6 +155,12 @@ void Walker::out_of_range(ProblemLevel level, uint64_t offset, const char *forma
 
 void Walker::read_failure(const std::string &name, const char *leaf) {
   problem(ProblemLevel::kFile, leaf, false, 0, "%s cannot be read to its end.", name.c_str());
+}
+
+void Walker::backup_used(unsigned title_set) {
+  problem(ProblemLevel::kFile, ControlFiles::own_name(title_set).c_str(), false, 0,
+          "%s cannot be read: its backup %s is used.", files_.name(title_set).c_str(),
+          files_.name(title_set, true).c_str());
 }
 
 void Walker::begin_index() {
@@ -171,12 +185,23 @@ bool Walker::walk() {
   return problem_reported_;
 }
 
-// -I: VIDEO_TS.IFO, then the title sets in order; the walk stops at the
-// first file that does not load. Only a missing first title set is worth a
-// message; a gap later simply ends the disc.
+// -I: VIDEO_TS.IFO, then the title sets that the disc has, each file that
+// does not load reported at its place. Without a number of title sets
+// stated in VIDEO_TS.IFO the first title set that does not load ends the
+// disc, and only a missing first title set is worth a message.
 void Walker::control_files() {
   visitor_.begin_ifo_dump();
-  for (unsigned n = 0; n <= kMaxTitleSets && enter_control_file(n); ++n) {
+  for (unsigned n = 0; n <= kMaxTitleSets; ++n) {
+    if (n > 0 && !files_.has_title_set(n)) {
+      if (files_.stated_title_sets() == 0)
+        enter_control_file(n);
+      break;
+    }
+    if (!enter_control_file(n)) {
+      if (n == 0)
+        break;
+      continue;
+    }
     control_file(n);
     keep_menu_cells(n);
   }
@@ -254,16 +279,19 @@ void Walker::read_playback(uint64_t pgc, Chain &header) {
 }
 
 // Loads a control file for -I and reports why it cannot be walked: a read
-// that failed, then what was read, if too little.
+// that failed, then what was read, if too little; or that its backup is
+// walked instead.
 bool Walker::enter_control_file(unsigned title_set) {
   const LoadedIfo &ifo = files_.take(title_set);
-  const std::string name = files_.name(title_set);
-  leaf_ = ControlFiles::own_name(title_set);
+  const std::string name = files_.name(title_set, ifo.from_backup);
+  leaf_ = ControlFiles::own_name(title_set, ifo.from_backup);
   if (ifo.result == LoadResult::kNotFound) {
-    if (title_set <= 1 || one_title_set_)
+    if (title_set <= 1 || one_title_set_ || files_.stated_title_sets() != 0)
       problem(ProblemLevel::kFile, leaf_.c_str(), false, 0, "%s not found.", name.c_str());
     return false;
   }
+  if (ifo.from_backup)
+    backup_used(title_set);
   if (ifo.read_failed)
     read_failure(name, leaf_.c_str());
   if (ifo.result == LoadResult::kTooShort) {
@@ -522,16 +550,21 @@ void Walker::emit_command(CommandList list, unsigned number, uint64_t offset, co
   visitor_.command(command);
 }
 
-// -V: each control file with its menu VOB; a pair is skipped silently when
-// either is missing or the control file is too short.
+// -V: each control file with its menu VOB, for VIDEO_TS.IFO and the title
+// sets that the disc has; a pair is skipped silently when either is missing
+// or the control file is too short. Finding no menu VOB is only a note when
+// every control file loaded and none declares one: a disc without menus.
 void Walker::menu_vobs() {
   visitor_.begin_menu_vob_dump();
   unsigned scanned = 0;
-  for (unsigned n = 0; n <= kMaxTitleSets; ++n)
+  for (unsigned n = 0; n == 0 || files_.has_title_set(n); ++n)
     if (menu_vob(n))
       ++scanned;
-  if (scanned == 0)
-    problem(ProblemLevel::kFile, nullptr, false, 0, "*.VOB(menu) is not found.");
+  static constexpr char kNoMenuVob[] = "*.VOB(menu) is not found.";
+  if (scanned == 0 && menu_vob_expected_)
+    problem(ProblemLevel::kFile, nullptr, false, 0, "%s", kNoMenuVob);
+  else if (scanned == 0)
+    visitor_.problem(Problem{ProblemLevel::kFile, kNoMenuVob, nullptr, false, 0, true});
   visitor_.end_menu_vob_dump();
 }
 
@@ -542,6 +575,8 @@ void Walker::keep_menu_cells(unsigned title_set) {
   MenuCells &kept = menu_cells_[title_set];
   const LoadedIfo &ifo = files_.take(title_set);
   kept.read_failed = ifo.read_failed;
+  kept.from_backup = ifo.from_backup;
+  kept.declares_menu_vob = get_be32(ifo.data.get() + kMenuVobSector) != 0;
   kept.size = ifo.size;
   const IfoBytes view{ifo.data.get(), std::min(ifo.size, kMenuVobIfoRead)};
   const uint32_t sector =
@@ -553,26 +588,39 @@ void Walker::keep_menu_cells(unsigned title_set) {
   kept.known = true;
 }
 
+// What -V says of a control file it reads: that its backup is read instead,
+// or that it cannot be read to its end within the part -V reads.
+void Walker::menu_control_file_state(unsigned title_set, bool from_backup, bool read_failed,
+                                     size_t size) {
+  if (from_backup)
+    backup_used(title_set);
+  if (read_failed && size < kMenuVobIfoRead)
+    read_failure(files_.name(title_set, from_backup),
+                 ControlFiles::own_name(title_set, from_backup).c_str());
+}
+
 // The control file of a menu VOB, as -I kept it or read now, with the menu
 // cell start index built; false when the pair is skipped.
 bool Walker::menu_control_file(unsigned title_set, uint64_t *pgci_ut) {
   const MenuCells &kept = menu_cells_[title_set];
   if (kept.known) {
-    if (kept.read_failed && kept.size < kMenuVobIfoRead)
-      read_failure(files_.name(title_set), ControlFiles::own_name(title_set).c_str());
+    menu_control_file_state(title_set, kept.from_backup, kept.read_failed, kept.size);
+    menu_vob_expected_ = menu_vob_expected_ || kept.declares_menu_vob;
     std::copy(kept.entries.begin(), kept.entries.end(), cell_start_index);
     cell_start_count = static_cast<int32_t>(kept.entries.size());
     *pgci_ut = kept.pgci_ut;
     return true;
   }
   const LoadedIfo &ifo = files_.take(title_set);
+  if (ifo.result != LoadResult::kLoaded)
+    menu_vob_expected_ = true;
   if (ifo.result == LoadResult::kNotFound)
     return false;
-  if (ifo.read_failed && ifo.size < kMenuVobIfoRead)
-    read_failure(files_.name(title_set), ControlFiles::own_name(title_set).c_str());
+  menu_control_file_state(title_set, ifo.from_backup, ifo.read_failed, ifo.size);
   if (ifo.result == LoadResult::kTooShort)
     return false;
   ifo_ = IfoBytes{ifo.data.get(), std::min(ifo.size, kMenuVobIfoRead)};
+  menu_vob_expected_ = menu_vob_expected_ || get_be32(ifo_.data + kMenuVobSector) != 0;
   const uint32_t sector =
       get_be32(ifo_.data + (title_set == 0 ? kVmgiMenuTableSector : kVtsiMenuTableSector));
   *pgci_ut = table_sector_absent(sector) ? 0 : sector_offset(sector);

@@ -28,7 +28,7 @@ struct Dumps {
 // and calls `visitor` for what it meets, each problem at its place in the
 // text report's order. Each control file and menu VOB is read once (a file
 // read again only where it did not fit the memory kept for them). Returns
-// true when any problem was reported (the exit status 1).
+// true when any problem other than a note was reported (the exit status 1).
 bool walk_disc(const char *path, Dumps dumps, Visitor &visitor);
 
 class Walker;

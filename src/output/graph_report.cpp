@@ -87,7 +87,7 @@ private:
 
   bool commands_;
   bool buttons_;
-  std::vector<std::string> problems_;
+  std::vector<std::string> comments_;
   std::vector<Chain> chains_;
   std::vector<Unit> units_;
   std::vector<Jump> jumps_;
@@ -116,13 +116,13 @@ std::string_view take_condition(std::string_view &text) {
 }
 
 void GraphVisitor::problem(const navigation::Problem &problem) {
-  std::string line;
+  std::string line = problem.note ? "note: " : "problem: ";
   if (problem.file != nullptr && problem.has_offset) {
-    line = problem.file;
+    line += problem.file;
     line += ": ";
   }
   line += problem.message;
-  problems_.push_back(std::move(line));
+  comments_.push_back(std::move(line));
 }
 
 void GraphVisitor::begin_language_unit(const navigation::LanguageUnit &unit) {
@@ -384,8 +384,8 @@ void GraphVisitor::add_nodes() {
 }
 
 std::string GraphVisitor::render() {
-  for (const std::string &problem : problems_)
-    graph_.add_comment("problem: " + problem);
+  for (const std::string &comment : comments_)
+    graph_.add_comment(comment);
   find_repeated_units();
   add_nodes();
   for (const Jump &jump : jumps_) {

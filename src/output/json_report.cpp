@@ -264,6 +264,8 @@ public:
     }
   }
 
+  bool empty() const { return held_.empty() && !spilled_; }
+
   // Copies the objects, separated by commas, to `out`.
   void write_to(JsonBlock &out) {
     if (spill_ != nullptr) {
@@ -291,8 +293,13 @@ public:
     writer_.String(NAVLIST_VERSION);
   }
 
-  // The problems come last: the document is written while the disc is walked.
+  // The notes, when there are any, and the problems come last: the document
+  // is written while the disc is walked.
   void finish() {
+    if (!notes_.empty()) {
+      key("notes");
+      writer_.RawArray([&](JsonBlock &out) { notes_.write_to(out); });
+    }
     key("problems");
     writer_.RawArray([&](JsonBlock &out) { problems_.write_to(out); });
     writer_.EndObject();
@@ -300,7 +307,26 @@ public:
     flush();
   }
 
-  void problem(const navigation::Problem &problem) override { problems_.add(problem); }
+  void problem(const navigation::Problem &problem) override {
+    (problem.note ? notes_ : problems_).add(problem);
+  }
+
+  // A run that reads no disc: the dumps asked for are null, and `message`
+  // (a message of the text report) is the one problem.
+  void no_disc(std::string_view message, bool ifo, bool menu_vob) {
+    if (ifo) {
+      key("video_manager");
+      writer_.Null();
+      key("title_sets");
+      writer_.Null();
+    }
+    if (menu_vob) {
+      key("menu_vobs");
+      writer_.Null();
+    }
+    problem(
+        navigation::Problem{navigation::ProblemLevel::kFile, message, nullptr, false, 0, false});
+  }
 
   void begin_ifo_dump() override {
     key("video_manager");
@@ -503,6 +529,7 @@ private:
   JsonWriter writer_{buffer_};
   std::string scratch_;
   ProblemLog problems_;
+  ProblemLog notes_;
   bool in_title_sets_ = false;
   bool video_manager_written_ = false;
   bool section_open_ = false;
@@ -716,6 +743,12 @@ void append_valid_utf8(std::string_view bytes, std::string &out) {
       ++i;
     }
   }
+}
+
+void write_json_without_disc(std::string_view message, bool ifo, bool menu_vob) {
+  JsonReport report;
+  report.no_disc(message, ifo, menu_vob);
+  report.finish();
 }
 
 int write_json_report(const char *path, bool ifo, bool menu_vob) {

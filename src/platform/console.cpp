@@ -2,6 +2,7 @@
 // The console: one output stream for the whole report, written in large blocks.
 #include "platform/console.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
 
@@ -21,13 +22,24 @@ std::FILE *stream() {
   return output_stream != nullptr ? output_stream : stdout;
 }
 
+// A stream that fails without saying why (errno 0) counts as an I/O error.
+[[noreturn]] void write_failed() {
+  throw ConsoleWriteError{errno != 0 ? errno : EIO};
+}
+
+void write_to_stream(const char *bytes, size_t length) {
+  errno = 0;
+  if (std::fwrite(bytes, 1, length, stream()) != length)
+    write_failed();
+}
+
 void write_block() {
-  // Emptied first: a stream that leaves the write by longjmp (the fuzz
-  // targets' output budget) must not find the block still full.
+  // Emptied first: a stream that leaves the write by an exception (the fuzz
+  // targets' output budget, a write error) must not find the block still full.
   const size_t length = block_used;
   block_used = 0;
   if (length != 0)
-    std::fwrite(block, 1, length, stream());
+    write_to_stream(block, length);
 }
 
 } // namespace
@@ -44,7 +56,9 @@ void console_set_stream(std::FILE *stream) {
 
 void console_flush() {
   write_block();
-  std::fflush(stream());
+  errno = 0;
+  if (std::fflush(stream()) != 0)
+    write_failed();
 }
 
 void console_set_block_size(size_t size) {
@@ -56,7 +70,7 @@ void console_write(const char *text, size_t length) {
   if (length > block_limit - block_used) {
     write_block();
     if (length >= block_limit) {
-      std::fwrite(text, 1, length, stream());
+      write_to_stream(text, length);
       return;
     }
   }
@@ -92,7 +106,10 @@ void console_printf(const char *format, ...) {
   }
   // Longer than any line the program prints; kept exact all the same.
   write_block();
+  errno = 0;
   va_start(args, format);
-  std::vfprintf(stream(), format, args);
+  const int written = std::vfprintf(stream(), format, args);
   va_end(args);
+  if (written < 0)
+    write_failed();
 }

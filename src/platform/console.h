@@ -8,6 +8,13 @@
 // Output is gathered in one large block and written to the stream when the
 // block is full, when the stream changes and at console_flush.
 
+// Thrown by the functions below when the stream does not take the output (a
+// full disk, a closed standard output, an I/O error); `error` is the errno
+// value. The block is emptied first, so nothing is written twice.
+struct ConsoleWriteError {
+  int error;
+};
+
 // Leaves standard output unbuffered, the block being its buffer; called once
 // by main before any output.
 void console_init();

@@ -3,9 +3,9 @@
 """Checks navlist's JSON against docs/navlist.schema.json (JSON Schema 2020-12).
 
 Usage: validate_json.py SCHEMA NAVLIST [--runs OPTIONS|OPTIONS...] DISC_OR_JSON...
-Each folder is a disc: navlist runs on it with each set of OPTIONS (by default "--json",
-"--json -I" and "--json -V"), and each document must validate. Each .json file is a saved
-document (a golden file) and must validate too.
+Each .json file is a saved document (a golden file) and must validate. Any other path is a disc
+(or a file that is none): navlist runs on it with each set of OPTIONS (by default "--json",
+"--json -I" and "--json -V"), and each document must validate too.
 """
 import json
 import os
@@ -32,7 +32,7 @@ def main():
     failures = 0
     checked = 0
     for item in inputs:
-        if os.path.isdir(item):
+        if not item.endswith(".json"):
             documents = []
             for options in runs:
                 run = subprocess.run([navlist, *options.split(), item], capture_output=True,
