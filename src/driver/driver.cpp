@@ -216,6 +216,14 @@ Parsed parse_arguments(int argc, char **argv, RunSwitches *run) {
 // output can parse it: a JSON document with the message as its problem, or,
 // instead of a graph, nothing (the message goes to standard error).
 int refuse_disc(const RunSwitches &run, const std::string &message, int status) {
+  if (run.main_title) { // the number or nothing: the message goes aside
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return status;
+  }
+  if ((run.trace || run.titles) && run.report == Report::kJson) {
+    write_player_without_disc(run.trace, run.settings, message);
+    return status;
+  }
   switch (run.report) {
   case Report::kJson:
     write_json_without_disc(message, run.ifo, run.menu_vob);

@@ -468,7 +468,8 @@ void print_titles_text(const player::Exploration &found) {
   }
 }
 
-void print_titles_json(const player::Exploration &found, const player::Settings &settings) {
+void print_titles_json(const player::Exploration &found, const player::Settings &settings,
+                       const std::string *problem = nullptr) {
   rapidjson::StringBuffer buffer;
   Writer writer(buffer);
   write_head(writer, settings);
@@ -535,12 +536,32 @@ void print_titles_json(const player::Exploration &found, const player::Settings 
     writer.Uint(found.main_title);
   writer.Key("rule");
   writer.String(kRuleNames[int(found.rule)]);
+  if (problem != nullptr) {
+    writer.Key("problems");
+    writer.StartArray();
+    write_text(writer, *problem);
+    writer.EndArray();
+  }
   writer.EndObject();
   buffer.Put('\n');
   console_write(buffer.GetString(), buffer.GetSize());
 }
 
 } // namespace
+
+void write_player_without_disc(bool trace, const player::Settings &settings,
+                               const std::string &message) {
+  if (trace) {
+    JsonTrace sink(settings);
+    player::TraceEnd end;
+    end.reason = EndReason::kMissingFile;
+    end.why = message;
+    sink.end(end);
+    return;
+  }
+  player::Exploration none;
+  print_titles_json(none, settings, &message);
+}
 
 int write_titles_report(const char *path, const player::Settings &settings,
                         const player::ExploreLimits &limits, TitlesFormat format) {

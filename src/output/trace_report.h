@@ -6,6 +6,8 @@
 #include "player/explore.h"
 #include "player/settings.h"
 
+#include <string>
+
 // Runs the disc in the folder `path` (normalized: it ends in a separator)
 // from first play and prints the run; returns the trace's exit status.
 int write_trace_report(const char *path, const player::Settings &settings, bool json);
@@ -18,3 +20,8 @@ enum class TitlesFormat { kText, kJson, kMainOnly };
 // title, else 1.
 int write_titles_report(const char *path, const player::Settings &settings,
                         const player::ExploreLimits &limits, TitlesFormat format);
+
+// The one document of --trace --json (`trace`) or --titles --json for a path
+// that holds no disc: the message is why the run ends, or the problem.
+void write_player_without_disc(bool trace, const player::Settings &settings,
+                               const std::string &message);

@@ -66,6 +66,10 @@ State Machine::start() {
   state.sprm[18] = language;
   state.sprm[20] = static_cast<uint16_t>(1u << ((settings_.region - 1) & 7));
   state.random = settings_.seed;
+  if (disc_.title_set(0) == nullptr) {
+    finish(state, EndReason::kMissingFile, disc_.missing(0));
+    return state;
+  }
   if (disc_.first_play() != nullptr) {
     enter(state, ChainRef{Domain::kFirstPlay, 0, 0, 0}, true, 1);
     return state;
