@@ -24,7 +24,8 @@ TEST(CommandLine, MessagesStatusAndNormalizedPaths) {
       "-I|D:\\~\\", "-I|\x7F\\", "-I|\x80\\", "-I|\x9F\\", "-I|\xA0\\", "-I|\xDF\\", "-I|\xE0\\",
       "-I|\xFC\\", "-I|\xFD\\", "-I|a\x81\x5C\\",
       // The long options, in any case and place; the options that end the run at once.
-      "--help", "--version", "-I|--VERSION|-x", "--json|DISC|--help", "--json|--graph|DISC",
+      "--help", "-h", "--version", "-I|--VERSION|-x", "--json|DISC|--help", "--json|--graph|DISC",
+      "--frobnicate|DISC", "--wide=1|DISC",
       "-x|--json|DISC", "--jsonx|DISC", "--json|-I", "--Json|-V|DISC", "DISC|-v|--graph"};
   // clang-format on
   // 247 characters once normalized is the longest path; a trailing separator counts once.

@@ -145,9 +145,9 @@ TEST(DiscImage, FilesThatAreNoImagePrintOneLine) {
     const std::string problem =
         R"("problems":[{"message":")" + std::string(name) + message + "\"}]}\n";
     EXPECT_EQ(run_navlist({"-V", "--json", name}, dir.path()).output,
-              R"({"navlist":"1.0.0","menu_vobs":null,)" + problem);
+              R"({"navlist":"1.1.0","menu_vobs":null,)" + problem);
     EXPECT_EQ(run_navlist({"--json", name}, dir.path()).output,
-              R"({"navlist":"1.0.0","video_manager":null,"title_sets":null,"menu_vobs":null,)" +
+              R"({"navlist":"1.1.0","video_manager":null,"title_sets":null,"menu_vobs":null,)" +
                   problem);
     EXPECT_EQ(run_navlist({"--graph", name}, dir.path()), (RunResult{1, ""}));
   }

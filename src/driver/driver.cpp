@@ -48,21 +48,59 @@ constexpr const char *kUsage = "Usage: NAVLIST [-I] [-V] <Path>\n"
                                "  -V : Dump *.vob(menu) files.\n"
                                "<ex> : NAVLIST -I -V c:\\video_ts\n";
 
+// --help: the GNU form, one line per option, on standard output without the
+// banner.
 constexpr const char *kHelp =
-    "Usage: NAVLIST [-I] [-V] [--json | --graph] <Path>\n"
-    "  -I        : Dump *.ifo files.\n"
-    "  -V        : Dump *.vob(menu) files.\n"
-    "  --json    : Print the dumps as one JSON document, each command's target resolved.\n"
-    "  --graph   : Print the navigation as a Graphviz digraph.\n"
-    "  --help    : Print this help.\n"
-    "  --version : Print the version.\n"
-    "<ex> : NAVLIST -I -V c:\\video_ts\n";
+    "Usage: navlist [OPTION]... PATH\n"
+    "List every navigation command of a DVD-Video disc as readable text.\n"
+    "\n"
+    "  -I, -i              dump the control files (VIDEO_TS.IFO, VTS_nn_0.IFO)\n"
+    "  -V, -v              dump the button commands of the menu VOB files\n"
+    "      --json          print the dumps as one JSON document, targets resolved\n"
+    "      --graph         print the navigation as a Graphviz digraph\n"
+    "      --trace         run the disc as a player does, from first play\n"
+    "      --titles        explore every path a viewer can take; every title, the film\n"
+    "      --main          print only the main title's number\n"
+    "      --press LIST    buttons to press at the menus met, as 2,1,3 (default)\n"
+    "      --until WHEN    end --trace at the first 'title' played or at the 'end'\n"
+    "      --region N      the player's region, 1 to 8 (1)\n"
+    "      --lang XX       menu, audio and subpicture language (en)\n"
+    "      --parental N    parental level, 1 to 8, or 15 for none (15)\n"
+    "      --wide          a 16:9 display (4:3)\n"
+    "      --seed N        seed of the disc's random choices (1)\n"
+    "      --max-steps N   commands and cells one run executes at most (100000)\n"
+    "      --max-states N  states --titles explores at most (200000)\n"
+    "      --min-main MIN  minutes the film plays at least (10)\n"
+    "  -h, --help          print this help and exit\n"
+    "      --version       print the version and exit\n"
+    "\n"
+    "With neither -I nor -V, both dumps. Options may stand in any order, in any case.\n"
+    "\n"
+    "PATH is one of:\n"
+    "  the VIDEO_TS folder      navlist rip/VIDEO_TS\n"
+    "  the folder above it      navlist rip\n"
+    "  an image file (UDF)      navlist movie.iso\n"
+    "  a disc in a drive        navlist /dev/sr0  (Windows: navlist D:\\)\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the report is complete and the disc showed no problem\n"
+    "  1  the report was printed, but the disc is missing, damaged or out of range\n"
+    "     somewhere (--trace: the run stopped short; --main: no main title)\n"
+    "  2  nothing was dumped (a command line error), or the report could not be written\n";
 
-// The structured reports, the player's and --version print no banner: their
-// output is for programs, or is not the report.
+constexpr const char *kVersion =
+    "navlist " NAVLIST_VERSION "\n"
+    "Copyright (c) 2026 the navlist authors\n"
+    "License MIT: <https://opensource.org/licenses/MIT>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n";
+
+// The structured reports, the player's, --help and --version print no
+// banner: their output is for programs, or is not the report.
 bool wants_banner(int argc, char **argv) {
   for (int i = 1; i < argc; ++i)
-    for (const char *option : {"--json", "--graph", "--version", "--trace", "--titles", "--main"})
+    for (const char *option :
+         {"--json", "--graph", "--version", "--help", "-h", "--trace", "--titles", "--main"})
       if (equal_ignoring_case(argv[i], option))
         return false;
   return true;
@@ -112,9 +150,9 @@ bool player_option(int argc, char **argv, int *i, RunSwitches *run, bool *known)
     name.resize(equals);
   }
   *known = true;
-  if (equal_ignoring_case(name.c_str(), "--wide") && equals == std::string::npos) {
+  if (equal_ignoring_case(name.c_str(), "--wide")) { // a switch: it takes no value
     settings->wide = true;
-    return true;
+    return equals == std::string::npos;
   }
   const char *const *option =
       std::find_if(std::begin(kValued), std::end(kValued),
@@ -155,6 +193,13 @@ bool player_option(int argc, char **argv, int *i, RunSwitches *run, bool *known)
   return true;
 }
 
+// A long option that names nothing: GNU tools say so on standard error,
+// after the report's own line (the two may share a terminal).
+void tell_unknown_option(const char *argument) {
+  console_flush();
+  std::fprintf(stderr, "navlist: unrecognized option '%s'; try 'navlist --help'\n", argument);
+}
+
 // Chooses one structured report; asking for a second one is an error.
 bool choose_report(RunSwitches *run, Report report) {
   if (run->report != Report::kText && run->report != report)
@@ -170,6 +215,7 @@ Parsed parse_arguments(int argc, char **argv, RunSwitches *run) {
     const char *argument = argv[i];
     if (argument[0] == '-') {
       bool valid = true;
+      bool known = true;
       if (equal_ignoring_case(argument, "-i"))
         run->ifo = true;
       else if (equal_ignoring_case(argument, "-v"))
@@ -184,16 +230,16 @@ Parsed parse_arguments(int argc, char **argv, RunSwitches *run) {
         run->titles = true;
       else if (equal_ignoring_case(argument, "--main"))
         run->main_title = true;
-      else if (equal_ignoring_case(argument, "--help"))
+      else if (equal_ignoring_case(argument, "--help") || equal_ignoring_case(argument, "-h"))
         return Parsed::kHelp;
       else if (equal_ignoring_case(argument, "--version"))
         return Parsed::kVersion;
-      else {
-        bool known = false;
+      else
         valid = player_option(argc, argv, &i, run, &known);
-      }
       if (!valid) {
         console_write_text("Invalid option.\n");
+        if (!known && argument[1] == '-')
+          tell_unknown_option(argument);
         return Parsed::kFailed;
       }
       continue;
@@ -254,7 +300,7 @@ int navlist_run(int argc, char **argv) {
     console_write_text(kHelp);
     return kExitReportComplete;
   case Parsed::kVersion:
-    console_write_text("navlist " NAVLIST_VERSION "\n");
+    console_write_text(kVersion);
     return kExitReportComplete;
   case Parsed::kRun:
     break;
