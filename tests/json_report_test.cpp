@@ -341,6 +341,25 @@ TEST(JsonResolution, ReasonsWhenATableIsMissingOrOutOfRange) {
        vmgm_title,
        "no entry PGC for menu Title (type 2) in language unit 1"},
       {{}, {}, "3006 0000 0049 0000", "menu type 9 names no menu"},
+      // Title sets that VIDEO_TS.IFO states (offset 0x3E) but whose files do not exist, and one
+      // past them.
+      {{{0x3E, 2, 5}},
+       {},
+       "3002 0000 0004 0000",
+       "title 4 is in title set 5, which has no control file: VTS_05_0.IFO does not exist"},
+      {{{0x3E, 2, 3}},
+       {},
+       "3006 0001 0383 0000",
+       "title set 3 has no control file: VTS_03_0.IFO does not exist"},
+      {{{0x3E, 2, 2}},
+       {},
+       "3006 0001 0783 0000",
+       "title set 7 is past the 2 title sets of the disc"},
+      // Without a stated number, title set 3 is the first file that does not load.
+      {{},
+       {},
+       "3006 0001 0383 0000",
+       "title set 3 has no control file: VTS_03_0.IFO does not exist"},
   };
   for (const auto &row : rows) {
     const RunResult run = two_set_disc(row.command, {"--json", "-I"}, row.on_vmg, row.on_vts2);
@@ -348,6 +367,26 @@ TEST(JsonResolution, ReasonsWhenATableIsMissingOrOutOfRange) {
     const Value &target = document["video_manager"]["first_play"]["pre"][0]["target"];
     EXPECT_STREQ(target.HasMember("reason") ? target["reason"].GetString() : "resolved",
                  row.reason);
+  }
+}
+
+// The buttons of a title set's menus resolve through its own control file
+// whatever VIDEO_TS.IFO holds; what needs VIDEO_TS.IFO says why it has none.
+TEST(JsonResolution, ButtonsWithoutTheVideoManager) {
+  const struct {
+    const char *vmg;
+    const char *reason;
+  } rows[] = {{"VIDEO_TS.IFO:0 VIDEO_TS.BUP:0", "VIDEO_TS.IFO is too short to read"},
+              {"-VIDEO_TS.IFO -VIDEO_TS.BUP", "VIDEO_TS.IFO does not exist"}};
+  for (const auto &row : rows) {
+    Disc disc;
+    disc.put_files(std::string("@vtsm_menus ") + row.vmg);
+    const rapidjson::Document document = parse(disc.run({"--json", "-V"}).output);
+    const Value &buttons = document["menu_vobs"][1]["groups"][0]["buttons"];
+    ASSERT_EQ(buttons.Size(), 3u);
+    EXPECT_STREQ(buttons[0]["target"]["resolved"]["domain"].GetString(), "vts_title");
+    EXPECT_EQ(buttons[1]["target"]["resolved"]["pgcn"].GetInt(), 2);      // LinkPGCN pgcn:2
+    EXPECT_STREQ(buttons[2]["target"]["reason"].GetString(), row.reason); // JumpSS VMGM
   }
 }
 

@@ -139,7 +139,40 @@ void set_title(const DiscIndex &index, unsigned title_set, unsigned title, Resol
   chapter_chain(index, title_set, set.first_chapters[title - 1], title, 1, out);
 }
 
+// Why title set `title_set` has no tables to resolve through, after
+// `subject` ("title set 3" or "title 5 is in title set 3, which").
+void unread_title_set(const DiscIndex &index, unsigned title_set, const char *subject,
+                      Resolution *out) {
+  char file[16];
+  std::snprintf(file, sizeof file, "VTS_%02u_0.IFO", title_set);
+  switch (index.title_sets[title_set].file) {
+  case SetFile::kNotOnDisc:
+    if (index.title_sets_stated != 0)
+      return set_reason(out, "%s is past the %u title sets of the disc", subject,
+                        index.title_sets_stated);
+    return set_reason(out, "%s is past the title sets whose control files load", subject);
+  case SetFile::kNotFound:
+    return set_reason(out, "%s has no control file: %s does not exist", subject, file);
+  case SetFile::kTooShort:
+  case SetFile::kRead:
+    break;
+  }
+  set_reason(out, "%s has a control file too short to read: %s", subject, file);
+}
+
+// Whether VIDEO_TS.IFO was read; else why not.
+bool video_manager_read(const DiscIndex &index, Resolution *out) {
+  if (index.video_manager == SetFile::kRead)
+    return true;
+  set_reason(out, index.video_manager == SetFile::kTooShort
+                      ? "VIDEO_TS.IFO is too short to read"
+                      : "VIDEO_TS.IFO does not exist");
+  return false;
+}
+
 void jump_tt(const DiscIndex &index, unsigned title, Resolution *out) {
+  if (!video_manager_read(index, out))
+    return;
   if (!index.title_table)
     return set_reason(out, "no title table");
   if (!index.title_table_in_file)
@@ -153,8 +186,12 @@ void jump_tt(const DiscIndex &index, unsigned title, Resolution *out) {
   const TitleTableRow &row = index.titles[title - 1];
   if (row.title_set == 0 || row.title_set > kMaxTitleSets)
     return set_reason(out, "title %u is in title set %u", title, row.title_set);
-  if (!index.title_sets[row.title_set].read)
-    return set_reason(out, "title %u is in title set %u, which was not read", title, row.title_set);
+  if (!index.title_sets[row.title_set].read) {
+    char subject[48];
+    std::snprintf(subject, sizeof subject, "title %u is in title set %u, which", title,
+                  row.title_set);
+    return unread_title_set(index, row.title_set, subject, out);
+  }
   set_title(index, row.title_set, row.title_in_set, out);
 }
 
@@ -205,10 +242,14 @@ void system_space(const DiscIndex &index, const Origin &origin, const Target &ta
                   Resolution *out) {
   switch (target.space) {
   case SystemSpace::kFirstPlay:
+    if (!video_manager_read(index, out))
+      return;
     if (!index.first_play)
       return set_reason(out, "the disc has no first play PGC");
     return set_chain(out, ChainRef{Domain::kFirstPlay, 0, 0, 0});
   case SystemSpace::kVmgmMenu:
+    if (!video_manager_read(index, out))
+      return;
     return menu_entry(index.vmgm, ChainRef{Domain::kVmgm, 0, 0, 0}, target.menu, origin.menu_unit,
                       out);
   case SystemSpace::kVtsmMenu: {
@@ -220,13 +261,18 @@ void system_space(const DiscIndex &index, const Origin &origin, const Target &ta
       return set_reason(out, "not within a title set");
     if (title_set == 0 || title_set > kMaxTitleSets)
       return set_reason(out, "title set %u", title_set);
-    if (!index.title_sets[title_set].read)
-      return set_reason(out, "title set %u was not read", title_set);
+    if (!index.title_sets[title_set].read) {
+      char subject[24];
+      std::snprintf(subject, sizeof subject, "title set %u", title_set);
+      return unread_title_set(index, title_set, subject, out);
+    }
     return menu_entry(index.title_sets[title_set].menus,
                       ChainRef{Domain::kVtsm, static_cast<uint8_t>(title_set), 0, 0}, target.menu,
                       origin.menu_unit, out);
   }
   case SystemSpace::kVmgmPgcn:
+    if (!video_manager_read(index, out))
+      return;
     return chain_in(index.vmgm, ChainRef{Domain::kVmgm, 0, 1, 0}, target.pgcn, out);
   }
 }
@@ -288,6 +334,7 @@ void index_video_manager(const IfoBytes &ifo, DiscIndex &index) {
 }
 
 void index_title_set(const IfoBytes &ifo, TitleSetIndex &set) {
+  set.file = SetFile::kRead;
   set.read = true;
   const uint32_t sector = get_be32(ifo.data + kVtsiTitlePgcTableSector);
   set.titles.present = !table_sector_absent(sector);
@@ -330,11 +377,27 @@ void index_title_starts(DiscIndex &index) {
 } // namespace
 
 void index_disc(ControlFiles &files, DiscIndex &index) {
-  if (const LoadedIfo &vmg = files.take(0); vmg.result == LoadResult::kLoaded)
+  if (const LoadedIfo &vmg = files.take(0); vmg.result == LoadResult::kLoaded) {
+    index.video_manager = SetFile::kRead;
     index_video_manager(vmg.bytes(), index);
-  for (unsigned n = 1; files.has_title_set(n); ++n)
-    if (const LoadedIfo &vts = files.take(n); vts.result == LoadResult::kLoaded)
+  } else if (vmg.result == LoadResult::kTooShort) {
+    index.video_manager = SetFile::kTooShort;
+  }
+  index.title_sets_stated = files.stated_title_sets();
+  unsigned n = 1;
+  for (; files.has_title_set(n); ++n) {
+    const LoadedIfo &vts = files.take(n);
+    if (vts.result == LoadResult::kLoaded)
       index_title_set(vts.bytes(), index.title_sets[n]);
+    else
+      index.title_sets[n].file =
+          vts.result == LoadResult::kTooShort ? SetFile::kTooShort : SetFile::kNotFound;
+  }
+  // Without a stated number the title sets end at the first file that does
+  // not load: a target beyond them is told why that file did not.
+  if (index.title_sets_stated == 0 && n <= kMaxTitleSets)
+    index.title_sets[n].file = files.take(n).result == LoadResult::kTooShort ? SetFile::kTooShort
+                                                                             : SetFile::kNotFound;
   index_title_starts(index);
 }
 

@@ -38,8 +38,17 @@ struct DomainIndex {
   std::vector<ChainTableIndex> units; // menus: each language unit; titles: the one table
 };
 
+// What became of a title set's control file (and its backup).
+enum class SetFile : uint8_t {
+  kNotOnDisc, // not one of the disc's title sets (ControlFiles::has_title_set)
+  kNotFound,  // one of them, but neither file exists or opens
+  kTooShort,  // too short to hold its tables
+  kRead,      // loaded and indexed
+};
+
 struct TitleSetIndex {
-  bool read = false; // its control file loaded and was walked
+  SetFile file = SetFile::kNotOnDisc;
+  bool read = false; // file == SetFile::kRead
   DomainIndex titles;
   DomainIndex menus;
   // Chapter 1 of each title of the set (index title - 1), for jumps from elsewhere.
@@ -52,10 +61,12 @@ struct TitleTableRow {
 };
 
 struct DiscIndex {
+  SetFile video_manager = SetFile::kNotFound; // VIDEO_TS.IFO (or its backup)
   bool first_play = false;  // the first-play chain lies inside the file
   bool title_table = false; // its start sector is not 0
   bool title_table_in_file = false;
   uint16_t titles_stated = 0;        // as the table states
+  unsigned title_sets_stated = 0;    // ControlFiles::stated_title_sets
   std::vector<TitleTableRow> titles; // the rows inside the file
   DomainIndex vmgm;
   std::array<TitleSetIndex, kMaxTitleSets + 1> title_sets; // [1..99]
