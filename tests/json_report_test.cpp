@@ -382,7 +382,11 @@ TEST(JsonResolution, ButtonsWithoutTheVideoManager) {
     Disc disc;
     disc.put_files(std::string("@vtsm_menus ") + row.vmg);
     const rapidjson::Document document = parse(disc.run({"--json", "-V"}).output);
-    const Value &buttons = document["menu_vobs"][1]["groups"][0]["buttons"];
+    const Value &vobs = document["menu_vobs"];
+    ASSERT_GE(vobs.Size(), 1u);
+    const Value &vts = vobs[vobs.Size() - 1];
+    ASSERT_STREQ(vts["file"].GetString(), "VTS_01_0.VOB");
+    const Value &buttons = vts["groups"][0]["buttons"];
     ASSERT_EQ(buttons.Size(), 3u);
     EXPECT_STREQ(buttons[0]["target"]["resolved"]["domain"].GetString(), "vts_title");
     EXPECT_EQ(buttons[1]["target"]["resolved"]["pgcn"].GetInt(), 2);      // LinkPGCN pgcn:2

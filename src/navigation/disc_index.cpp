@@ -164,9 +164,8 @@ void unread_title_set(const DiscIndex &index, unsigned title_set, const char *su
 bool video_manager_read(const DiscIndex &index, Resolution *out) {
   if (index.video_manager == SetFile::kRead)
     return true;
-  set_reason(out, index.video_manager == SetFile::kTooShort
-                      ? "VIDEO_TS.IFO is too short to read"
-                      : "VIDEO_TS.IFO does not exist");
+  set_reason(out, index.video_manager == SetFile::kTooShort ? "VIDEO_TS.IFO is too short to read"
+                                                            : "VIDEO_TS.IFO does not exist");
   return false;
 }
 
@@ -396,8 +395,8 @@ void index_disc(ControlFiles &files, DiscIndex &index) {
   // Without a stated number the title sets end at the first file that does
   // not load: a target beyond them is told why that file did not.
   if (index.title_sets_stated == 0 && n <= kMaxTitleSets)
-    index.title_sets[n].file = files.take(n).result == LoadResult::kTooShort ? SetFile::kTooShort
-                                                                             : SetFile::kNotFound;
+    index.title_sets[n].file =
+        files.take(n).result == LoadResult::kTooShort ? SetFile::kTooShort : SetFile::kNotFound;
   index_title_starts(index);
 }
 

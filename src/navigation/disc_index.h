@@ -11,8 +11,8 @@
 #include "navigation/model.h"
 
 #include <array>
-#include <map>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 namespace navigation {
@@ -62,8 +62,8 @@ struct TitleTableRow {
 
 struct DiscIndex {
   SetFile video_manager = SetFile::kNotFound; // VIDEO_TS.IFO (or its backup)
-  bool first_play = false;  // the first-play chain lies inside the file
-  bool title_table = false; // its start sector is not 0
+  bool first_play = false;                    // the first-play chain lies inside the file
+  bool title_table = false;                   // its start sector is not 0
   bool title_table_in_file = false;
   uint16_t titles_stated = 0;        // as the table states
   unsigned title_sets_stated = 0;    // ControlFiles::stated_title_sets
