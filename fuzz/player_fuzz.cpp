@@ -18,17 +18,15 @@ constexpr size_t kOutputBudget = 256 << 10;
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  const char *folder =
-      fuzz::lay_out_disc(fuzz::split_files(data, size, 5), {"VIDEO_TS.IFO", "VTS_01_0.IFO",
-                                                            "VTS_02_0.IFO", "VIDEO_TS.VOB",
-                                                            "VTS_01_0.VOB"});
-  fuzz::Run log = fuzz::run_navlist({"--trace", "--until", "end", "--press", "2", "--max-steps",
-                                     "5000", folder},
-                                    kOutputBudget);
+  const char *folder = fuzz::lay_out_disc(
+      fuzz::split_files(data, size, 5),
+      {"VIDEO_TS.IFO", "VTS_01_0.IFO", "VTS_02_0.IFO", "VIDEO_TS.VOB", "VTS_01_0.VOB"});
+  fuzz::Run log = fuzz::run_navlist(
+      {"--trace", "--until", "end", "--press", "2", "--max-steps", "5000", folder}, kOutputBudget);
   fuzz::TextCheck{"trace"}.feed(log.output.data(), log.output.size());
-  const fuzz::Run json = fuzz::run_navlist({"--trace", "--json", "--until", "end", "--press",
-                                            "2", "--max-steps", "5000", folder},
-                                           kOutputBudget);
+  const fuzz::Run json = fuzz::run_navlist(
+      {"--trace", "--json", "--until", "end", "--press", "2", "--max-steps", "5000", folder},
+      kOutputBudget);
   if (!json.complete || !log.complete)
     return 0;
   rapidjson::Document document;

@@ -39,7 +39,7 @@ constexpr std::array<const char *, 4> kSpaceNames = {"first_play", "vmgm_menu", 
                                                      "vmgm_pgcn"};
 // Set operators by the names of the format (the listing writes them as =, <->, += ...).
 constexpr std::array<const char *, 16> kSetOperators = {
-    "none", "mov", "swp", "add", "sub", "mul", "div", "mod",
+    "none", "mov", "swp", "add", "sub",       "mul",       "div",       "mod",
     "rnd",  "and", "or",  "xor", "undefined", "undefined", "undefined", "undefined"};
 constexpr std::array<const char *, 6> kSystemSetNames = {
     "", "streams", "nav_timer", "register_mode", "audio_mix", "highlight"};
