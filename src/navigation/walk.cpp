@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +58,7 @@ private:
   void out_of_range(ProblemLevel level, uint64_t offset, const char *format, ...)
       __attribute__((format(printf, 4, 5)));
   void read_failure(const std::string &name, const char *leaf);
+  bool open_failure(const std::string &name, const char *leaf, const OpenFailure &failure);
 
   void control_files();
   bool enter_control_file(unsigned title_set);
@@ -126,6 +128,22 @@ void Walker::read_failure(const std::string &name, const char *leaf) {
   problem(ProblemLevel::kFile, leaf, false, 0, "%s cannot be read to its end.", name.c_str());
 }
 
+// Why a file that the disc names cannot be read, unless it is simply missing;
+// true when that was reported.
+bool Walker::open_failure(const std::string &name, const char *leaf, const OpenFailure &failure) {
+  static constexpr const char *kNotAFile[] = {"a FIFO", "a character device", "a block device",
+                                              "a socket"};
+  if (failure.problem == OpenProblem::kMissing)
+    return false;
+  if (failure.problem == OpenProblem::kUnreadable)
+    problem(ProblemLevel::kFile, leaf, false, 0, "%s cannot be read: %s.", name.c_str(),
+            std::strerror(failure.error));
+  else
+    problem(ProblemLevel::kFile, leaf, false, 0, "%s is %s, not a regular file.", name.c_str(),
+            kNotAFile[static_cast<int>(failure.problem) - static_cast<int>(OpenProblem::kFifo)]);
+  return true;
+}
+
 bool Walker::walk() {
   // Resolving targets comes back to every file; without it, -V after -I
   // needs only what keep_menu_cells keeps.
@@ -177,7 +195,7 @@ bool Walker::enter_control_file(unsigned title_set) {
   const std::string name = files_.name(title_set);
   leaf_ = ControlFiles::own_name(title_set);
   if (ifo.result == LoadResult::kNotFound) {
-    if (title_set <= 1)
+    if (!open_failure(name, leaf_.c_str(), ifo.open_failure) && title_set <= 1)
       problem(ProblemLevel::kFile, leaf_.c_str(), false, 0, "%s not found.", name.c_str());
     return false;
   }
@@ -464,8 +482,11 @@ bool Walker::menu_control_file(unsigned title_set, uint64_t *pgci_ut) {
     return true;
   }
   const LoadedIfo &ifo = files_.take(title_set);
-  if (ifo.result == LoadResult::kNotFound)
+  if (ifo.result == LoadResult::kNotFound) {
+    open_failure(files_.name(title_set), ControlFiles::own_name(title_set).c_str(),
+                 ifo.open_failure);
     return false;
+  }
   if (ifo.read_failed && ifo.size < kMenuVobIfoRead)
     read_failure(files_.name(title_set), ControlFiles::own_name(title_set).c_str());
   if (ifo.result == LoadResult::kTooShort)
@@ -489,9 +510,12 @@ bool Walker::menu_vob(unsigned title_set) {
   else
     std::snprintf(vob_leaf, sizeof vob_leaf, "VTS_%02u_0.VOB", title_set);
   const std::string vob_name = path_ + std::string(vob_leaf);
-  DiscFile *vob = open_disc_file(vob_name.c_str());
-  if (vob == nullptr)
+  OpenFailure failure;
+  DiscFile *vob = open_disc_file(vob_name.c_str(), &failure);
+  if (vob == nullptr) {
+    open_failure(vob_name, vob_leaf, failure);
     return false;
+  }
   const MenuVob menu{vob_leaf, title_set == 0 ? Domain::kVmgm : Domain::kVtsm, title_set};
   visitor_.begin_menu_vob(menu);
   const bool complete = collect_menu_vob(vob);

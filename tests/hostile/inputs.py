@@ -1,0 +1,352 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+"""Makes the hostile inputs of issue 24 from a sample disc: UDF images whose structures loop or
+claim lengths no disc has, folders whose disc files are FIFOs, devices or unreadable, and control
+files whose menus repeat one language unit and one chain until a graph of every jump is huge.
+
+Each case is one row of CASES: how to make its input in a folder, the arguments navlist takes
+there, the one line it must print after the banner (None: the report itself) and its exit status.
+tests/hostile/check.py runs them as a test, bench/hostile_bench.sh measures them, and
+fuzz/corpus/{image,reports}/hostile-* hold the small ones in the fuzz targets' forms.
+
+    tests/hostile/inputs.py list
+    tests/hostile/inputs.py make CASE FOLDER     # prints navlist's arguments, one a line
+
+Images are made by genisoimage from samples/vmgm_menu; the UDF structures are found and edited
+here (descriptor tags: 16 bytes, checksum at byte 4 over the other 15; all numbers little-endian).
+"""
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+BLOCK = 2048
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+SAMPLE = os.path.join(ROOT, 'samples', 'vmgm_menu', 'VIDEO_TS')
+# A length near 1 GiB, the most an extent can state (30 bits), in an image padded past it.
+HUGE = 0x3FFFF800
+PADDED = 1_200_000_000
+
+TAG_VDP, TAG_PD, TAG_FSD, TAG_FID, TAG_AED, TAG_FE = 3, 5, 256, 257, 258, 261
+AD_NEXT_EXTENT = 3 << 30  # an allocation descriptor that names the next block of descriptors
+
+
+def set_tag(data, block, tag_id):
+    at = block * BLOCK
+    struct.pack_into('<HH', data, at, tag_id, 2)
+    struct.pack_into('<I', data, at + 12, block)
+    data[at + 4] = (sum(data[at:at + 4]) + sum(data[at + 5:at + 16])) & 0xFF
+
+
+class Image:
+    """A genisoimage UDF image of the sample disc and where its structures lie."""
+
+    def __init__(self, path):
+        self.path = path
+        with open(path, 'rb') as f:
+            self.data = bytearray(f.read())
+        mvds_length, self.mvds = struct.unpack_from('<II', self.data, 256 * BLOCK + 16)
+        self.partition = None
+        for block in range(self.mvds, self.mvds + mvds_length // BLOCK):
+            if self.tag(block) == TAG_PD:
+                self.partition = struct.unpack_from('<I', self.data, block * BLOCK + 188)[0]
+        fsd = next(b for b in range(self.partition, len(self.data) // BLOCK)
+                   if self.tag(b) == TAG_FSD)
+        root = self.partition + struct.unpack_from('<I', self.data, fsd * BLOCK + 404)[0]
+        entries = self.listing(root)
+        self.video_ts = self.partition + entries[b'VIDEO_TS'][1]
+        self.files = self.listing(self.video_ts)  # name: (FID offset, FE block relative)
+
+    def tag(self, block):
+        return struct.unpack_from('<H', self.data, block * BLOCK)[0]
+
+    def allocation(self, fe_block):
+        """The offset of the first short allocation descriptor of a file entry."""
+        at = fe_block * BLOCK
+        extended_attributes = struct.unpack_from('<I', self.data, at + 168)[0]
+        return at + 176 + extended_attributes
+
+    def listing(self, fe_block):
+        length, start = struct.unpack_from('<II', self.data, self.allocation(fe_block))
+        at, end, entries = (self.partition + start) * BLOCK, (self.partition + start) * BLOCK + \
+            length, {}
+        while at + 38 <= end:
+            name_length = self.data[at + 19]
+            icb = struct.unpack_from('<I', self.data, at + 24)[0]
+            use = struct.unpack_from('<H', self.data, at + 36)[0]
+            name = bytes(self.data[at + 39 + use:at + 38 + use + name_length])
+            entries[name] = (at, icb)
+            at += 4 * ((38 + name_length + use + 3) // 4)
+        return entries
+
+    def fe(self, name):
+        return self.partition + self.files[name][1]
+
+    def save(self, size=None):
+        with open(self.path, 'wb') as f:
+            f.write(self.data)
+            if size is not None:
+                f.truncate(size)
+
+
+def make_image(folder, name='x.iso'):
+    with tempfile.TemporaryDirectory() as work:
+        shutil.copytree(SAMPLE, os.path.join(work, 'VIDEO_TS'))
+        path = os.path.join(folder, name)
+        subprocess.run(['genisoimage', '-quiet', '-udf', '-dvd-video', '-o', path, work],
+                       check=True)
+    return Image(path)
+
+
+def vdp_loop(image):
+    # The main volume descriptor sequence opens with a pointer to itself.
+    struct.pack_into('<II', image.data, image.mvds * BLOCK + 20, BLOCK, image.mvds)
+    set_tag(image.data, image.mvds, TAG_VDP)
+    image.save()
+
+
+def aed_loop(image):
+    # VIDEO_TS.IFO's entry goes on in a block of allocation descriptors (VIDEO_TS.BUP's first
+    # block, never read as data) whose last descriptor names that block again.
+    fe = image.fe(b'VIDEO_TS.IFO')
+    at = image.allocation(fe)
+    struct.pack_into('<I', image.data, fe * BLOCK + 172, 16)
+    aed = struct.unpack_from('<I', image.data, image.allocation(image.fe(b'VIDEO_TS.BUP')) + 4)[0]
+    struct.pack_into('<II', image.data, at + 8, AD_NEXT_EXTENT | BLOCK, aed)
+    set_tag(image.data, fe, TAG_FE)
+    block = image.partition + aed
+    image.data[block * BLOCK:(block + 1) * BLOCK] = bytes(BLOCK)
+    count = (BLOCK - 24) // 8
+    struct.pack_into('<I', image.data, block * BLOCK + 20, 8 * count)
+    for i in range(count - 1):
+        struct.pack_into('<II', image.data, block * BLOCK + 24 + 8 * i, BLOCK, aed)
+    struct.pack_into('<II', image.data, block * BLOCK + 24 + 8 * (count - 1), AD_NEXT_EXTENT | BLOCK,
+                     aed)
+    set_tag(image.data, block, TAG_AED)
+    image.save()
+
+
+def folder_huge(image):
+    at = image.allocation(image.video_ts)
+    struct.pack_into('<I', image.data, at, HUGE)
+    struct.pack_into('<Q', image.data, image.video_ts * BLOCK + 56, HUGE)
+    set_tag(image.data, image.video_ts, TAG_FE)
+    image.save(PADDED)
+
+
+def entries_huge(names):
+    # The named files' folder entries say that their file entries are 1 GiB long.
+    def make(image):
+        for name in names or image.files:
+            struct.pack_into('<I', image.data, image.files[name][0] + 20, HUGE)
+        image.save(PADDED)
+    return make
+
+
+def many_files(image, count=100_000):
+    # VIDEO_TS lists its files, then `count` more that share VIDEO_TS.BUP's entry; the listing
+    # moves to the end of the image.
+    at, length = image.allocation(image.video_ts), None
+    length, start = struct.unpack_from('<II', image.data, at)
+    listing = bytearray(image.data[(image.partition + start) * BLOCK:][:length])
+    icb = image.data[image.files[b'VIDEO_TS.BUP'][0] + 20:][:16]
+    for i in range(count):
+        name = b'\x08F%06d' % i
+        entry = bytearray(40 + 4 * ((len(name) + 38 + 3) // 4 - 10))
+        struct.pack_into('<HH', entry, 0, TAG_FID, 2)
+        entry[19] = len(name)
+        entry[20:36] = icb
+        entry[38:38 + len(name)] = name
+        entry[4] = (sum(entry[:4]) + sum(entry[5:16])) & 0xFF
+        listing += entry
+    first = -(-len(image.data) // BLOCK)
+    image.data += bytes(first * BLOCK - len(image.data)) + listing
+    image.data += bytes(-len(image.data) % BLOCK)
+    struct.pack_into('<II', image.data, at, len(listing), first - image.partition)
+    struct.pack_into('<Q', image.data, image.video_ts * BLOCK + 56, len(listing))
+    set_tag(image.data, image.video_ts, TAG_FE)
+    image.save()
+
+
+def del_in_name(image):
+    # A file whose name holds the DEL byte and whose entry is no file entry.
+    at = image.files[b'VTS_01_0.BUP'][0]
+    name_at = at + 38 + struct.unpack_from('<H', image.data, at + 36)[0]
+    image.data[name_at + image.data[at + 19] - 1] = 0x7F
+    struct.pack_into('<I', image.data, at + 24, 0)
+    image.save()
+
+
+def image_case(edit):
+    def make(folder):
+        edit(make_image(folder))
+        return ['x.iso']
+    return make
+
+
+def folder_case(name, lay_out, options=('-I',)):
+    def make(folder):
+        disc = os.path.join(folder, 'VIDEO_TS')
+        shutil.copytree(SAMPLE, disc)
+        lay_out(os.path.join(disc, name))
+        return list(options) + ['VIDEO_TS']
+    return make
+
+
+def replace(by):
+    def lay_out(path):
+        os.remove(path)
+        by(path)
+    return lay_out
+
+
+def repeated_menus(units, chains, jumps):
+    """A video manager whose menu table has `units` language units that all lead to one unit,
+    whose `chains` chain pointers all lead to one chain of `jumps` LinkPGCN commands."""
+    def make(folder):
+        table = BLOCK
+        unit = table + 8 + 8 * units
+        chain = unit + 8 + 8 * chains
+        commands = chain + 0xEC
+        size = commands + 8 + 8 * jumps
+        data = bytearray(size)
+        data[0:12] = b'DVDVIDEO-VMG'
+        struct.pack_into('>I', data, 0xC8, table // BLOCK)
+        struct.pack_into('>HI', data, table, units, 8 + 8 * units - 1)
+        for u in range(units):
+            struct.pack_into('>2sxBI', data, table + 8 + 8 * u, b'en', 0x80, unit - table)
+        struct.pack_into('>HI', data, unit, chains, 8 + 8 * chains - 1)
+        for c in range(chains):
+            struct.pack_into('>BxxxI', data, unit + 8 + 8 * c, 0x82 if c == 0 else 0, chain - unit)
+        struct.pack_into('>H', data, chain + 0xE4, 0xEC)
+        struct.pack_into('>HHHH', data, commands, jumps, 0, 0, 8 + 8 * jumps - 1)
+        for j in range(jumps):
+            struct.pack_into('>HxxxxH', data, commands + 8 + 8 * j, 0x2004, j + 1)
+        os.makedirs(os.path.join(folder, 'VIDEO_TS'))
+        with open(os.path.join(folder, 'VIDEO_TS', 'VIDEO_TS.IFO'), 'wb') as f:
+            f.write(data)
+        return ['--graph', 'VIDEO_TS']
+    return make
+
+
+DAMAGED = 'x.iso is cut short or damaged: '
+# name: (make, expected line after the banner or None, exit status, limits (seconds, MiB))
+CASES = {
+    'image-vdp-loop': (image_case(vdp_loop), DAMAGED + 'its UDF file system cannot be read.', 1),
+    'image-aed-loop': (image_case(aed_loop), DAMAGED + 'VIDEO_TS\\VIDEO_TS.IFO cannot be read.',
+                       1),
+    'image-folder-1gib': (image_case(folder_huge), DAMAGED + 'VIDEO_TS cannot be read.', 1),
+    'image-ifo-1gib': (image_case(entries_huge([b'VIDEO_TS.IFO'])),
+                       DAMAGED + 'VIDEO_TS\\VIDEO_TS.IFO cannot be read.', 1),
+    'image-all-1gib': (image_case(entries_huge(None)),
+                       DAMAGED + 'VIDEO_TS\\VIDEO_TS.BUP cannot be read.', 1),
+    'image-100000-files': (image_case(many_files), DAMAGED + 'VIDEO_TS cannot be read.', 1),
+    'image-del-in-name': (image_case(del_in_name),
+                          DAMAGED + 'VIDEO_TS\\VTS_01_0.BU? cannot be read.', 1),
+    'folder-fifo': (folder_case('VIDEO_TS.IFO', replace(os.mkfifo)),
+                    'VIDEO_TS\\VIDEO_TS.IFO is a FIFO, not a regular file.', 1),
+    'folder-dev-zero': (folder_case('VIDEO_TS.VOB', replace(lambda p: os.symlink('/dev/zero', p)),
+                                    ('-V',)),
+                        'VIDEO_TS\\VIDEO_TS.VOB is a character device, not a regular file.', 1),
+    'folder-unreadable': (folder_case('VIDEO_TS.IFO', lambda p: os.chmod(p, 0)),
+                          'VIDEO_TS\\VIDEO_TS.IFO cannot be read: Permission denied.', 1),
+    'graph-8k': (repeated_menus(256, 256, 257), 'digraph navigation {', 1),
+    'graph-57k': (repeated_menus(6656, 32, 164), 'digraph navigation {', 1),
+}
+
+
+NOBODY = 65534
+
+
+def run(navlist, case, folder, timeout):
+    """Makes the case's input in `folder` and runs navlist on it, as nobody when run as root (so
+    that a file without read permission is unreadable), under /usr/bin/time when there is one:
+    exit status (None when killed at `timeout` seconds), output, seconds, peak resident memory
+    in KiB (0 when not measured)."""
+    os.chmod(folder, 0o755)
+    args = CASES[case][0](folder)
+    as_nobody = os.geteuid() == 0
+    if as_nobody:
+        os.chown(folder, NOBODY, NOBODY)
+        for base, folders, files in os.walk(folder):
+            for name in folders + files:
+                os.lchown(os.path.join(base, name), NOBODY, NOBODY)
+    timer = shutil.which('time', path='/usr/bin')
+    rss = os.path.join(folder, 'peak-kib')
+    argv = ([timer, '-f', '%M', '-o', rss] if timer else []) + [navlist] + args
+    with tempfile.TemporaryFile() as out:
+        start = time.monotonic()
+        child = subprocess.Popen(argv, cwd=folder, stdout=out, user=NOBODY if as_nobody else None,
+                                 group=NOBODY if as_nobody else None)
+        try:
+            status = child.wait(timeout)
+        except subprocess.TimeoutExpired:
+            status = None
+            # navlist itself, so that time still says how much memory it took.
+            with open(f'/proc/{child.pid}/task/{child.pid}/children') as f:
+                for pid in f.read().split() if timer else [str(child.pid)]:
+                    os.kill(int(pid), signal.SIGKILL)
+            child.wait()
+        seconds = time.monotonic() - start
+        out.seek(0)
+        output = out.read().decode('utf-8', 'replace')
+    kib = 0
+    if timer:
+        with open(rss) as f:
+            kib = int(f.read().split()[-1])
+    return status, output, seconds, kib
+
+
+def check(navlist, cases, memory_limits):
+    """The test: each case ends within its time with its line and exit status, and (with
+    memory_limits) within its memory."""
+    failures = 0
+    for case in cases:
+        _, line, status = CASES[case]
+        image = case.startswith('image-')
+        with tempfile.TemporaryDirectory() as folder:
+            got, output, seconds, kib = run(navlist, case, folder, 20)
+        lines = output.split('\n')
+        first = lines[0] if case.startswith('graph-') else lines[1] if len(lines) > 1 else ''
+        seconds_limit, mib_limit = (5, 64) if case.startswith('graph-') else (5, 32)
+        problems = []
+        if got is None:
+            problems.append(f'still running after {seconds:.0f} s')
+        elif got != status:
+            problems.append(f'exit status {got}, not {status}')
+        if first != line:
+            problems.append(f'printed {first!r}, not {line!r}')
+        if seconds > seconds_limit:
+            problems.append(f'took {seconds:.1f} s')
+        if memory_limits and kib > mib_limit * 1024:
+            problems.append(f'peak memory {kib // 1024} MiB')
+        print(f'{case}: {seconds:.2f} s, {kib} KiB' + (': ' + '; '.join(problems) if problems
+                                                      else ''))
+        failures += bool(problems)
+        del image
+    return failures
+
+
+def main():
+    command = sys.argv[1:2]
+    if command == ['list']:
+        print('\n'.join(CASES))
+    elif command == ['make'] and len(sys.argv) == 4:
+        os.makedirs(sys.argv[3], exist_ok=True)
+        print('\n'.join(CASES[sys.argv[2]][0](sys.argv[3])))
+    elif command == ['check'] and len(sys.argv) >= 3:
+        memory = '--no-memory-limits' not in sys.argv
+        cases = [c for c in sys.argv[3:] if not c.startswith('--')] or list(CASES)
+        if shutil.which('genisoimage') is None or '--no-images' in sys.argv:
+            cases = [c for c in cases if not c.startswith('image-')]
+        sys.exit(1 if check(sys.argv[2], cases, memory) else 0)
+    else:
+        sys.exit(__doc__)
+
+
+if __name__ == '__main__':
+    main()
