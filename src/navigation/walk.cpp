@@ -18,6 +18,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace navigation {
@@ -254,11 +255,17 @@ void Walker::menu_table(uint64_t sector_field, Domain domain) {
                   extent.inside, extent.entries, extent.listed});
   if (present && !extent.inside)
     out_of_range(ProblemLevel::kTable, table, "menu PGC table");
+  std::unordered_map<uint64_t, unsigned> unit_with_table;
   for (unsigned i = 0; i < extent.listed; ++i) {
     const uint64_t pointer = table + kTableHeaderSize + kSearchPointerSize * i;
     const uint8_t *p = ifo_.data + pointer;
     const uint64_t unit_table = table + search_pointer_start(ifo_, pointer);
     const TableExtent chains = table_extent(ifo_, unit_table, kSearchPointerSize);
+    unsigned repeats = 0;
+    if (!dumps_.repeated_units && chains.inside) {
+      const unsigned first = unit_with_table.try_emplace(unit_table, i + 1).first->second;
+      repeats = first != i + 1 ? first : 0;
+    }
     visitor_.begin_language_unit(LanguageUnit{domain,
                                               title_set,
                                               i + 1,
@@ -266,10 +273,11 @@ void Walker::menu_table(uint64_t sector_field, Domain domain) {
                                               p[3],
                                               chains.inside,
                                               chains.entries,
-                                              chains.listed});
+                                              chains.listed,
+                                              repeats});
     if (!chains.inside)
       out_of_range(ProblemLevel::kTable, unit_table, "language unit %02u", i + 1);
-    else
+    else if (repeats == 0)
       chain_list(unit_table, chains, ChainRef{domain, title_set, static_cast<uint16_t>(i + 1), 0});
     visitor_.end_language_unit();
   }

@@ -16,6 +16,10 @@ struct Dumps {
   // Resolves every command's target (Command::resolution); the text report
   // has no use for it.
   bool resolve = false;
+  // Walks the chains of a language unit that shares its chain table with an
+  // earlier unit (see LanguageUnit::repeats). The graph draws such a unit
+  // once, and a file can make one table stand for 65535 units.
+  bool repeated_units = true;
 };
 
 // Walks the disc in the folder `path` (normalized: it ends in a separator)
