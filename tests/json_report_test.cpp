@@ -11,6 +11,9 @@
 
 #include <cstdio>
 #include <regex>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 #include <string>
 #include <vector>
 
@@ -106,8 +109,10 @@ std::vector<std::string> graph_problems(const std::string &graph) {
 // Reads that fail (a bad sector, made here through the disc-file seam) in the video manager, a
 // title set's control file or a menu VOB are problems where the text report prints them.
 TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
-  static const std::regex kProblem(R"(^ *(\(out of range: .*\)|.* not found\.|)"
-                                   R"(.* is invalid format\.|.* cannot be read to its end\.)$)");
+  static const std::regex kProblem(
+      R"(^ *(\(out of range: .*\)|.* not found\.|)"
+      R"(.* is invalid format\.|.* cannot be read( to its end|: .*)\.|)"
+      R"(.* is a .*, not a regular file\.)$)");
   // A video manager and a title set whose tables run past their files: the title count, the
   // first play's pre-command count, the first menu chain's command table, the language unit
   // count, the title set's second title chain.
@@ -148,6 +153,27 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
                        copy_sample("vtsm_menus", d.folder());
                        fail_disc_reads_from(fault.label + 4, fault.at);
                      }});
+#ifndef _WIN32
+  // Files that are not read: a FIFO, a device, a link to itself. Each is told where it is opened.
+  const struct {
+    const char *label; // the message
+    const char *leaf;
+    const char *link; // "": a FIFO
+  } not_read[] = {{"VIDEO_TS\\VIDEO_TS.IFO is a FIFO, not a regular file.", "VIDEO_TS.IFO", ""},
+                  {"VIDEO_TS\\VTS_01_0.VOB is a character device, not a regular file.",
+                   "VTS_01_0.VOB", "/dev/zero"},
+                  {"VIDEO_TS\\VTS_01_0.IFO cannot be read: Too many levels of symbolic links.",
+                   "VTS_01_0.IFO", "VTS_01_0.IFO"}};
+  for (const auto &file : not_read)
+    discs.push_back({file.label, [=](const Disc &d) {
+                       copy_sample("vtsm_menus", d.folder());
+                       std::filesystem::remove(d.folder() / file.leaf);
+                       if (*file.link == '\0')
+                         ASSERT_EQ(mkfifo((d.folder() / file.leaf).c_str(), 0644), 0);
+                       else
+                         std::filesystem::create_symlink(file.link, d.folder() / file.leaf);
+                     }});
+#endif
   for (const BookCase &disc_case : discs) {
     Disc disc;
     disc_case.lay_out(disc);
@@ -175,6 +201,10 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
       if (label.starts_with("bad ")) { // -I does not read the VOB
         EXPECT_EQ(label.ends_with(".IFO") || options != Args{"-I"},
                   text.output.find(label.substr(4) + " cannot be read") != std::string::npos);
+      }
+      if (label.starts_with("VIDEO_TS\\")) {
+        EXPECT_EQ(label.find(".IFO") != std::string::npos || options != Args{"-I"},
+                  text.output.find(label) != std::string::npos);
       }
       Args graph_options = options;
       graph_options.push_back("--graph");
