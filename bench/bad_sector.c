@@ -1,4 +1,4 @@
-/* SPDX-License-Identifier: MIT */
+// SPDX-License-Identifier: MIT
 /* An LD_PRELOAD shim for bench/diff_reports.sh: reads of one file fail with EIO from a byte offset
  * on, as reads of a disc with a bad sector there do. Only files opened with open() (disc images,
  * which navlist reads with pread) are affected.

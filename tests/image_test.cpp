@@ -150,6 +150,17 @@ TEST(DiscImage, ReadFailureIsTold) {
   make_image(sample_disc("vmgm_menu").parent_path(), image);
   const std::string prefix = image.string() + "\\";
   ASSERT_EQ(use_disc_image(prefix.c_str()).status, ImageStatus::kOpened);
+  // Two openings of one file share the image's one handle of it, each from its own start.
+  char heads[2][12];
+  DiscFile *ifo[2];
+  for (int i = 0; i < 2; ++i) {
+    ifo[i] = open_disc_file((prefix + "VIDEO_TS.IFO").c_str());
+    ASSERT_EQ(read_disc_file(ifo[i], heads[i], 12), 12u);
+  }
+  EXPECT_EQ(std::string(heads[1], 12), "DVDVIDEO-VMG");
+  EXPECT_EQ(std::string(heads[0], 12), std::string(heads[1], 12));
+  for (DiscFile *file : ifo)
+    close_disc_file(file);
   DiscFile *vob = open_disc_file((prefix + "VIDEO_TS.VOB").c_str());
   ASSERT_NE(vob, nullptr);
   fs::resize_file(image, 0);

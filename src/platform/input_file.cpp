@@ -29,9 +29,11 @@ std::FILE *fail(OpenFailure *failure, OpenProblem problem, int error = 0) {
   return nullptr;
 }
 
-// A name that the system will not open: missing when there is no such file.
+// A name that the system will not open: missing when there is no such file,
+// or when the path it is built on is no folder (a path that names no disc).
 std::FILE *refused(OpenFailure *failure, int error) {
-  return fail(failure, error == ENOENT ? OpenProblem::kMissing : OpenProblem::kUnreadable, error);
+  const bool missing = error == ENOENT || error == ENOTDIR;
+  return fail(failure, missing ? OpenProblem::kMissing : OpenProblem::kUnreadable, error);
 }
 
 bool copy_name(const char *name, char *out, size_t size) {

@@ -93,12 +93,19 @@ class Image:
                 f.truncate(size)
 
 
-def make_image(folder, name='x.iso'):
+def make_image(folder, small=False):
+    """The image x.iso of the sample disc; a small one, for the fuzz corpus, has its title VOBs
+    and title set backups empty and its menu VOBs cut to 16 packs, as the image target's seeds
+    have."""
     with tempfile.TemporaryDirectory() as work:
         shutil.copytree(SAMPLE, os.path.join(work, 'VIDEO_TS'))
-        path = os.path.join(folder, name)
-        subprocess.run(['genisoimage', '-quiet', '-udf', '-dvd-video', '-o', path, work],
-                       check=True)
+        for name in os.listdir(os.path.join(work, 'VIDEO_TS')) if small else []:
+            if name.endswith('.VOB') or name.startswith('VTS') and name.endswith('.BUP'):
+                os.truncate(os.path.join(work, 'VIDEO_TS', name),
+                            16 * BLOCK if name.endswith('_0.VOB') or name[:3] == 'VID' else 0)
+        path = os.path.join(folder, 'x.iso')
+        layout = [] if small else ['-dvd-video']  # which fills the padding with anchors
+        subprocess.run(['genisoimage', '-quiet', '-udf'] + layout + ['-o', path, work], check=True)
     return Image(path)
 
 
@@ -182,8 +189,8 @@ def del_in_name(image):
 
 
 def image_case(edit):
-    def make(folder):
-        edit(make_image(folder))
+    def make(folder, small=False):
+        edit(make_image(folder, small))
         return ['x.iso']
     return make
 
@@ -204,26 +211,32 @@ def replace(by):
     return lay_out
 
 
-def repeated_menus(units, chains, jumps):
+def repeated_menus(units, chains, jumps, shared=False):
     """A video manager whose menu table has `units` language units that all lead to one unit,
-    whose `chains` chain pointers all lead to one chain of `jumps` LinkPGCN commands."""
+    whose `chains` chain pointers all lead to one chain of `jumps` LinkPGCN commands. With
+    `shared`, the units take turns between two tables of the same pointers, each table ends in a
+    pointer past the end of the file, and the command list claims two commands more than the
+    file holds: problems that every unit repeats."""
     def make(folder):
         table = BLOCK
-        unit = table + 8 + 8 * units
-        chain = unit + 8 + 8 * chains
+        pointers = chains + shared
+        tables = [table + 8 + 8 * units + (8 + 8 * pointers) * t for t in range(1 + shared)]
+        chain = max(tables[-1] + 8 + 8 * pointers, 4096 - 0xEC - 8 - 8 * jumps)
         commands = chain + 0xEC
-        size = commands + 8 + 8 * jumps
-        data = bytearray(size)
+        data = bytearray(commands + 8 + 8 * jumps)
         data[0:12] = b'DVDVIDEO-VMG'
         struct.pack_into('>I', data, 0xC8, table // BLOCK)
         struct.pack_into('>HI', data, table, units, 8 + 8 * units - 1)
         for u in range(units):
-            struct.pack_into('>2sxBI', data, table + 8 + 8 * u, b'en', 0x80, unit - table)
-        struct.pack_into('>HI', data, unit, chains, 8 + 8 * chains - 1)
-        for c in range(chains):
-            struct.pack_into('>BxxxI', data, unit + 8 + 8 * c, 0x82 if c == 0 else 0, chain - unit)
+            struct.pack_into('>2sxBI', data, table + 8 + 8 * u, b'en', 0x80,
+                             tables[u % len(tables)] - table)
+        for unit in tables:
+            struct.pack_into('>HI', data, unit, pointers, 8 + 8 * pointers - 1)
+            for c in range(pointers):
+                struct.pack_into('>BxxxI', data, unit + 8 + 8 * c, 0x82 if c == 0 else 0,
+                                 chain - unit if c < chains else 0x7FFFFFF0)
         struct.pack_into('>H', data, chain + 0xE4, 0xEC)
-        struct.pack_into('>HHHH', data, commands, jumps, 0, 0, 8 + 8 * jumps - 1)
+        struct.pack_into('>HHHH', data, commands, jumps + 2 * shared, 0, 0, 8 + 8 * jumps - 1)
         for j in range(jumps):
             struct.pack_into('>HxxxxH', data, commands + 8 + 8 * j, 0x2004, j + 1)
         os.makedirs(os.path.join(folder, 'VIDEO_TS'))
@@ -245,6 +258,8 @@ CASES = {
     'image-all-1gib': (image_case(entries_huge(None)),
                        DAMAGED + 'VIDEO_TS\\VIDEO_TS.BUP cannot be read.', 1),
     'image-100000-files': (image_case(many_files), DAMAGED + 'VIDEO_TS cannot be read.', 1),
+    'image-1600-files': (image_case(lambda image: many_files(image, 1600)),
+                         DAMAGED + 'VIDEO_TS cannot be read.', 1),
     'image-del-in-name': (image_case(del_in_name),
                           DAMAGED + 'VIDEO_TS\\VTS_01_0.BU? cannot be read.', 1),
     'folder-fifo': (folder_case('VIDEO_TS.IFO', replace(os.mkfifo)),
@@ -257,6 +272,39 @@ CASES = {
     'graph-8k': (repeated_menus(256, 256, 257), 'digraph navigation {', 1),
     'graph-57k': (repeated_menus(6656, 32, 164), 'digraph navigation {', 1),
 }
+
+
+def sparse(path, length_limit=8 << 20):
+    """An image in the image fuzz target's form: its length (at most 8 MiB), then each block
+    that holds anything, without its trailing zeros."""
+    size = os.path.getsize(path)
+    out = bytearray(min(size, length_limit).to_bytes(4, 'little'))
+    with open(path, 'rb') as f:
+        for block in range(min(size, length_limit) // BLOCK):
+            data = f.read(BLOCK).rstrip(b'\0')
+            if data:
+                out += block.to_bytes(2, 'little') + len(data).to_bytes(2, 'little') + data
+    return bytes(out)
+
+
+def write_corpus(corpus):
+    """The small hostile inputs as fuzz seeds: the images in the image target's form (images
+    padded past 8 MiB are cut there, so the stated lengths still run past the structure budget),
+    the graph cases' control files as reports inputs."""
+    with tempfile.TemporaryDirectory() as work:
+        for case in [c for c in CASES if c.startswith('image-') and c != 'image-100000-files']:
+            folder = os.path.join(work, case)
+            os.makedirs(folder)
+            CASES[case][0](folder, small=True)
+            with open(os.path.join(corpus, 'image', 'hostile-' + case[6:]), 'wb') as f:
+                f.write(sparse(os.path.join(folder, 'x.iso')))
+        for case, make in (('graph-8k', CASES['graph-8k'][0]), ('graph-57k', CASES['graph-57k'][0]),
+                           ('shared-tables', repeated_menus(6, 4, 5, shared=True))):
+            folder = os.path.join(work, case)
+            make(folder)
+            with open(os.path.join(folder, 'VIDEO_TS', 'VIDEO_TS.IFO'), 'rb') as f:
+                with open(os.path.join(corpus, 'reports', 'hostile-' + case), 'wb') as out:
+                    out.write(f.read())
 
 
 NOBODY = 65534
@@ -328,10 +376,30 @@ def check(navlist, cases, slowness, memory_limits):
     return failures
 
 
+def measure(builds, cases, timeout):
+    """Each case under each build in turn: seconds and peak memory, or how long it ran before it
+    was stopped."""
+    names = list(builds)
+    print('case'.ljust(20) + ''.join(f'{n:>28}' for n in names))
+    for case in cases:
+        cells = []
+        for name in names:
+            with tempfile.TemporaryDirectory() as folder:
+                status, _, seconds, kib = run(builds[name], case, folder, timeout)
+            state = f'exit {status}' if status is not None else 'stopped'
+            cells.append(f'{seconds:7.2f} s {kib / 1024:7.1f} MiB {state:>7}')
+        print(case.ljust(20) + ''.join(f'{c:>28}' for c in cells), flush=True)
+
+
 def main():
     command = sys.argv[1:2]
     if command == ['list']:
         print('\n'.join(CASES))
+    elif command == ['measure'] and len(sys.argv) >= 5:
+        cases = sys.argv[5:] or list(CASES)
+        measure({'before': sys.argv[3], 'after': sys.argv[4]}, cases, float(sys.argv[2]))
+    elif command == ['corpus'] and len(sys.argv) == 3:
+        write_corpus(sys.argv[2])
     elif command == ['make'] and len(sys.argv) == 4:
         os.makedirs(sys.argv[3], exist_ok=True)
         print('\n'.join(CASES[sys.argv[2]][0](sys.argv[3])))
