@@ -44,6 +44,10 @@ public:
   // A comment line at the top of the graph; bytes outside printable ASCII
   // become '?'.
   void add_comment(std::string_view text);
+  // Where the comments end so far, and the comments between two such marks
+  // added again.
+  size_t comment_mark() const { return comments_.size(); }
+  void repeat_comments(size_t from, size_t to) { comments_.append(comments_, from, to - from); }
 
   // `count` jumps from `from` to `to`; `lines` is their label. Jumps with the
   // same ends, flags and label as earlier ones add to that edge's count. A

@@ -65,9 +65,9 @@ private:
   struct Unit {
     std::string language;
     uint32_t first_chain; // its chains are chains_[first_chain, first_chain + chains)
-    size_t first_problem; // and its problems problems_[first_problem, + problems)
+    size_t problems_from; // its problems are the graph's comments between two marks
     uint32_t chains = 0;
-    size_t problems = 0;
+    size_t problems_to = 0;
     int32_t same_as = -1; // an earlier unit with the same chains
   };
   struct Jump {
@@ -105,7 +105,6 @@ private:
 
   bool commands_;
   bool buttons_;
-  std::vector<std::string> problems_;
   std::vector<Chain> chains_;
   std::vector<Unit> units_;
   // The units kept so far, by their chains' offsets, then their domain and
@@ -156,14 +155,15 @@ std::string_view take_condition(std::string_view &text) {
   return condition;
 }
 
+// Problems are the graph's only comments, so they go there as they come.
 void GraphVisitor::problem(const navigation::Problem &problem) {
-  std::string line;
+  std::string line = "problem: ";
   if (problem.file != nullptr && problem.has_offset) {
-    line = problem.file;
+    line += problem.file;
     line += ": ";
   }
   line += problem.message;
-  problems_.push_back(std::move(line));
+  graph_.add_comment(line);
 }
 
 void GraphVisitor::begin_language_unit(const navigation::LanguageUnit &unit) {
@@ -173,7 +173,7 @@ void GraphVisitor::begin_language_unit(const navigation::LanguageUnit &unit) {
   std::snprintf(text, sizeof text, "Language_%02u \"%s\"", unit.number, language);
   if (unit.number == 1)
     table_units_ = units_.size();
-  units_.push_back(Unit{text, static_cast<uint32_t>(chains_.size()), problems_.size()});
+  units_.push_back(Unit{text, static_cast<uint32_t>(chains_.size()), graph_.comment_mark()});
   unit_offsets_.clear();
   unit_jumps_ = jumps_.size();
   repeated_unit_ = unit.repeats == 0 ? -1 : static_cast<int32_t>(table_units_ + unit.repeats - 1);
@@ -191,17 +191,14 @@ void GraphVisitor::end_language_unit() {
     // The walk left out the chains of a unit that shares an earlier unit's
     // table; their problems are that unit's again.
     const Unit &earlier = units_[repeated_unit_];
-    for (size_t p = 0; p < earlier.problems; ++p) {
-      std::string problem = problems_[earlier.first_problem + p];
-      problems_.push_back(std::move(problem));
-    }
-    unit.problems = earlier.problems;
+    graph_.repeat_comments(earlier.problems_from, earlier.problems_to);
+    unit.problems_to = graph_.comment_mark();
     unit.same_as = earlier.same_as >= 0 ? earlier.same_as
                    : earlier.chains > 0 ? repeated_unit_
                                         : -1;
     return;
   }
-  unit.problems = problems_.size() - unit.first_problem;
+  unit.problems_to = graph_.comment_mark();
   if (unit.chains == 0)
     return;
   std::vector<uint64_t> key = std::move(unit_offsets_);
@@ -501,8 +498,6 @@ void GraphVisitor::add_nodes() {
 }
 
 std::string GraphVisitor::render() {
-  for (const std::string &problem : problems_)
-    graph_.add_comment("problem: " + problem);
   add_nodes();
   for (const Jump &jump : jumps_) {
     const Chain &source = chains_[jump.source];
