@@ -141,6 +141,14 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
                        copy_sample("vtsm_menus", d.folder());
                        std::filesystem::resize_file(d.folder() / "VTS_01_0.IFO", size);
                      }});
+  // The title set's third language unit shares the first one's chain table, whose last pointer
+  // lies past the file: --graph walks that table once and repeats its problem.
+  discs.push_back({"units sharing a table", [](const Disc &d) {
+                     copy_sample("vtsm_menus", d.folder());
+                     const std::string ifo = read_file(d.folder() / "VTS_01_0.IFO");
+                     d.put("VTS_01_0.IFO", patched(Bytes(ifo.begin(), ifo.end()),
+                                                   {{0x181C, 4, 0x20}, {0x184C, 4, 0x7FFFFFF0}}));
+                   }});
   const struct {
     const char *label; // "bad " and the file
     uint64_t at;

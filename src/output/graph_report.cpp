@@ -193,9 +193,7 @@ void GraphVisitor::end_language_unit() {
     const Unit &earlier = units_[repeated_unit_];
     graph_.repeat_comments(earlier.problems_from, earlier.problems_to);
     unit.problems_to = graph_.comment_mark();
-    unit.same_as = earlier.same_as >= 0 ? earlier.same_as
-                   : earlier.chains > 0 ? repeated_unit_
-                                        : -1;
+    unit.same_as = earlier.same_as >= 0 ? earlier.same_as : repeated_unit_;
     return;
   }
   unit.problems_to = graph_.comment_mark();

@@ -2,15 +2,20 @@
 # SPDX-License-Identifier: MIT
 """Makes the hostile inputs of issue 24 from a sample disc: UDF images whose structures loop or
 claim lengths no disc has, folders whose disc files are FIFOs, devices or unreadable, and control
-files whose menus repeat one language unit and one chain until a graph of every jump is huge.
+files whose menus repeat one language unit and one chain until a graph of every jump is huge;
+and a menu VOB that runs past the 1 GiB a VOB file holds.
 
-Each case is one row of CASES: how to make its input in a folder, the arguments navlist takes
-there, the one line it must print after the banner (None: the report itself) and its exit status.
-tests/hostile/check.py runs them as a test, bench/hostile_bench.sh measures them, and
-fuzz/corpus/{image,reports}/hostile-* hold the small ones in the fuzz targets' forms.
+Each case is one row of CASES: how to make its input in a folder (which gives the arguments
+navlist takes there), what its output must hold (its message), its exit status, and what its
+output must not hold. `check` is the CTest test hostile_inputs, `measure` is what
+bench/hostile_bench.sh prints, and `corpus` writes the small cases as fuzz seeds
+(fuzz/corpus/{image,reports}/hostile-*).
 
     tests/hostile/inputs.py list
     tests/hostile/inputs.py make CASE FOLDER     # prints navlist's arguments, one a line
+    tests/hostile/inputs.py check NAVLIST [--sanitizers] [--no-images] [CASE...]
+    tests/hostile/inputs.py measure SECONDS BEFORE AFTER [CASE...]
+    tests/hostile/inputs.py corpus fuzz/corpus
 
 Images are made by genisoimage from samples/vmgm_menu; the UDF structures are found and edited
 here (descriptor tags: 16 bytes, checksum at byte 4 over the other 15; all numbers little-endian).
@@ -211,6 +216,19 @@ def replace(by):
     return lay_out
 
 
+def vob_past_1gib(path):
+    """The menu VOB grows to 1 GiB and a pack: a NAV pack of buttons of its own at its last
+    pack inside 1 GiB, and one at the next pack, which is not read."""
+    with open(path, 'r+b') as f:
+        data = f.read()
+        nav = bytearray(next(data[at:at + BLOCK] for at in range(0, len(data), BLOCK)
+                             if data[at + 14:at + 18] == b'\0\0\1\xbb' and data[at + 158]))
+        for pack, title in ((0x7FFFF, 9), (0x80000, 10)):
+            struct.pack_into('>HxxHxx', nav, 197, 0x3002, title)  # the first button: JumpTT
+            f.seek(pack * BLOCK)
+            f.write(nav)
+
+
 def repeated_menus(units, chains, jumps, shared=False):
     """A video manager whose menu table has `units` language units that all lead to one unit,
     whose `chains` chain pointers all lead to one chain of `jumps` LinkPGCN commands. With
@@ -247,7 +265,7 @@ def repeated_menus(units, chains, jumps, shared=False):
 
 
 DAMAGED = 'x.iso is cut short or damaged: '
-# name: (make, expected line after the banner or None, exit status, limits (seconds, MiB))
+# name: (make, what the output must hold, exit status[, what it must not hold])
 CASES = {
     'image-vdp-loop': (image_case(vdp_loop), DAMAGED + 'its UDF file system cannot be read.', 1),
     'image-aed-loop': (image_case(aed_loop), DAMAGED + 'VIDEO_TS\\VIDEO_TS.IFO cannot be read.',
@@ -267,6 +285,9 @@ CASES = {
     'folder-dev-zero': (folder_case('VIDEO_TS.VOB', replace(lambda p: os.symlink('/dev/zero', p)),
                                     ('-V',)),
                         'VIDEO_TS\\VIDEO_TS.VOB is a character device, not a regular file.', 1),
+    'folder-vob-past-1gib': (folder_case('VIDEO_TS.VOB', vob_past_1gib, ('-V',)),
+                             '0001[PK_07FFFF]:[3002 0000 0009 0000]  JumpTT ttn:9', 0,
+                             '[PK_080000]'),
     'folder-unreadable': (folder_case('VIDEO_TS.IFO', lambda p: os.chmod(p, 0)),
                           'VIDEO_TS\\VIDEO_TS.IFO cannot be read: Permission denied.', 1),
     'graph-8k': (repeated_menus(256, 256, 257), 'digraph navigation {', 1),
@@ -351,14 +372,16 @@ def run(navlist, case, folder, timeout):
 
 
 def check(navlist, cases, slowness, memory_limits):
-    """The test: each case ends with its line and exit status within its time (images 1 s,
-    graphs 2 s, with twice that to spare, times `slowness`) and, with memory_limits, its peak
-    memory (32 MiB, graphs 64 MiB)."""
+    """The test: each case ends with its output and exit status within its time (images 1 s,
+    graphs 2 s, with twice that to spare; 5 s for the folders, one of which reads a VOB of 1 GiB;
+    all times `slowness`) and, with memory_limits, its peak memory (32 MiB, graphs 64 MiB)."""
     failures = 0
     for case in cases:
-        _, line, status = CASES[case]
+        line, status = CASES[case][1:3]
+        absent = CASES[case][3] if len(CASES[case]) > 3 else None
         graph = case.startswith('graph-')
-        seconds_limit, mib_limit = (4 if graph else 2) * slowness, 64 if graph else 32
+        seconds_limit = (2 if case.startswith('image-') else 4 if graph else 5) * slowness
+        mib_limit = 64 if graph else 32
         with tempfile.TemporaryDirectory() as folder:
             try:
                 got, output, seconds, kib = run(navlist, case, folder, 10 * seconds_limit)
@@ -370,8 +393,10 @@ def check(navlist, cases, slowness, memory_limits):
             problems.append(f'still running after {seconds:.0f} s')
         elif got != status:
             problems.append(f'exit status {got}, not {status}')
-        if line not in output.split('\n'):
-            problems.append(f'no line {line!r} in {output[:200]!r}')
+        if line not in output:
+            problems.append(f'no {line!r} in {output[:200]!r}')
+        if absent is not None and absent in output:
+            problems.append(f'{absent!r} in the output')
         if seconds > seconds_limit:
             problems.append(f'took {seconds:.1f} s')
         if memory_limits and kib > mib_limit * 1024:
