@@ -129,8 +129,9 @@ private:
 
 size_t GraphVisitor::JumpHash::operator()(uint32_t j) const {
   const Jump &jump = graph->jumps_[j];
-  const uint64_t ends = uint64_t{jump.source} << 32 ^ chain_key(jump.target) ^
-                        uint64_t { jump.flags } << 24 ^ uint64_t { jump.resolved } << 31;
+  const uint64_t ends = static_cast<uint64_t>(jump.source) << 32 ^ chain_key(jump.target) ^
+                        static_cast<uint64_t>(jump.flags) << 24 ^
+                        static_cast<uint64_t>(jump.resolved) << 31;
   return std::hash<std::string>{}(jump.label) ^ std::hash<uint64_t>{}(ends);
 }
 
