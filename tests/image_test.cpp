@@ -182,6 +182,54 @@ TEST(DiscImage, DamagedDiscsReportAsTheirFolders) {
   }
 }
 
+// A file that the image stops giving while it is read (a disc with a bad sector, or here an image
+// cut after it was opened) is read as far as it goes, and the failure is told.
+TEST(DiscImage, ReadFailureIsTold) {
+  REQUIRE_GENISOIMAGE();
+  const Disc dir;
+  const fs::path image = dir.path() / "v.iso";
+  make_image(sample_disc("vmgm_menu").parent_path(), image);
+  const std::string prefix = image.string() + "\\";
+  ASSERT_EQ(use_disc_image(prefix.c_str()).status, ImageStatus::kOpened);
+  // Two openings of one file share the image's one handle of it, each from its own start.
+  char heads[2][12];
+  DiscFile *ifo[2];
+  for (int i = 0; i < 2; ++i) {
+    ifo[i] = open_disc_file((prefix + "VIDEO_TS.IFO").c_str());
+    ASSERT_EQ(read_disc_file(ifo[i], heads[i], 12), 12u);
+  }
+  EXPECT_EQ(std::string(heads[1], 12), "DVDVIDEO-VMG");
+  EXPECT_EQ(std::string(heads[0], 12), std::string(heads[1], 12));
+  for (DiscFile *file : ifo)
+    close_disc_file(file);
+  DiscFile *vob = open_disc_file((prefix + "VIDEO_TS.VOB").c_str());
+  ASSERT_NE(vob, nullptr);
+  fs::resize_file(image, 0);
+  EXPECT_FALSE(collect_menu_vob(vob));
+  EXPECT_TRUE(disc_file_failed(vob));
+  EXPECT_EQ(button_record_count, 0);
+  close_disc_file(vob);
+  use_disc_folders();
+}
+
+// A name must leave room for its terminator in a file's buffer of 260 bytes, or the file is not
+// opened: the image's own name, written with one slash or with two, makes it 259 or 260 bytes.
+TEST(DiscImage, NamesThatFillTheBufferDoNotOpen) {
+  REQUIRE_GENISOIMAGE();
+  const Disc dir;
+  const std::string image(245 - dir.path().string().size(), 'x'); // DIR/IMAGE\VIDEO_TS.IFO
+  make_image(sample_disc("vmgm_menu").parent_path(), dir.path() / image);
+  for (const auto &[slash, opens] : {std::pair{"/", true}, std::pair{"//", false}}) {
+    const std::string prefix = dir.path().string() + slash + image + "\\";
+    ASSERT_EQ(use_disc_image(prefix.c_str()).status, ImageStatus::kOpened);
+    DiscFile *file = open_disc_file((prefix + "VIDEO_TS.IFO").c_str());
+    EXPECT_EQ(file != nullptr, opens) << prefix.size();
+    if (file != nullptr)
+      close_disc_file(file);
+  }
+  use_disc_folders();
+}
+
 #else
 
 TEST(DiscImage, BuildWithoutImagesSaysSo) {

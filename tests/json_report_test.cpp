@@ -11,6 +11,9 @@
 
 #include <cstdio>
 #include <regex>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 #include <string>
 #include <vector>
 
@@ -113,7 +116,8 @@ std::vector<std::string> graph_problems(const std::string &graph) {
 // where the text report tells them.
 TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
   static const std::regex kProblem(R"(^ *(\(out of range: .*\)|.* not found\.|)"
-                                   R"(.* is invalid format\.|.* cannot be read.*\.)$)");
+                                   R"(.* is invalid format\.|.* cannot be read.*\.|)"
+                                   R"(.* is a .*, not a regular file\.)$)");
   // A video manager and a title set whose tables run past their files: the title count, the
   // first play's pre-command count, the first menu chain's command table, the language unit
   // count, the title set's second title chain.
@@ -143,6 +147,14 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
                        copy_sample("vtsm_menus", d.folder());
                        std::filesystem::resize_file(d.folder() / "VTS_01_0.IFO", size);
                      }});
+  // The title set's third language unit shares the first one's chain table, whose last pointer
+  // lies past the file: --graph walks that table once and repeats its problem.
+  discs.push_back({"units sharing a table", [](const Disc &d) {
+                     copy_sample("vtsm_menus", d.folder());
+                     const std::string ifo = read_file(d.folder() / "VTS_01_0.IFO");
+                     d.put("VTS_01_0.IFO", patched(Bytes(ifo.begin(), ifo.end()),
+                                                   {{0x181C, 4, 0x20}, {0x184C, 4, 0x7FFFFFF0}}));
+                   }});
   const struct {
     const char *label; // "bad " and the file
     uint64_t at;
@@ -155,6 +167,31 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
                        copy_sample("vtsm_menus", d.folder());
                        fail_disc_reads_from(fault.label + 4, fault.at);
                      }});
+#ifndef _WIN32
+  // Files that are not read: a FIFO, a device, a link to itself. Each is told where it is opened
+  // (a control file's backup is removed: it would be read instead).
+  const struct {
+    const char *label; // the message
+    const char *leaf;
+    const char *link; // "": a FIFO
+  } not_read[] = {{"VIDEO_TS\\VIDEO_TS.IFO is a FIFO, not a regular file.", "VIDEO_TS.IFO", ""},
+                  {"VIDEO_TS\\VTS_01_0.VOB is a character device, not a regular file.",
+                   "VTS_01_0.VOB", "/dev/zero"},
+                  {"VIDEO_TS\\VTS_01_0.IFO cannot be read: Too many levels of symbolic links.",
+                   "VTS_01_0.IFO", "VTS_01_0.IFO"}};
+  for (const auto &file : not_read)
+    discs.push_back({file.label, [=](const Disc &d) {
+                       copy_sample("vtsm_menus", d.folder());
+                       std::filesystem::remove(d.folder() / file.leaf);
+                       std::string backup = file.leaf;
+                       if (backup.ends_with(".IFO"))
+                         std::filesystem::remove(d.folder() / backup.replace(9, 3, "BUP"));
+                       if (*file.link == '\0')
+                         ASSERT_EQ(mkfifo((d.folder() / file.leaf).c_str(), 0644), 0);
+                       else
+                         std::filesystem::create_symlink(file.link, d.folder() / file.leaf);
+                     }});
+#endif
   for (const BookCase &disc_case : discs) {
     Disc disc;
     disc_case.lay_out(disc);
@@ -186,6 +223,10 @@ TEST(JsonReport, ProblemsAreThoseOfTheTextReport) {
       if (label.starts_with("bad ")) { // -I does not read the VOB
         EXPECT_EQ(label.ends_with(".IFO") || options != Args{"-I"},
                   text.output.find(label.substr(4) + " cannot be read") != std::string::npos);
+      }
+      if (label.starts_with("VIDEO_TS\\")) {
+        EXPECT_EQ(label.find(".IFO") != std::string::npos || options != Args{"-I"},
+                  text.output.find(label) != std::string::npos);
       }
       Args graph_options = options;
       graph_options.push_back("--graph");

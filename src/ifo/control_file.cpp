@@ -13,7 +13,7 @@ void load_control_file(const char *name, LoadedIfo &ifo) {
   ifo.read_failed = false;
   ifo.from_backup = false;
   ifo.size = 0;
-  DiscFile *file = open_disc_file(name);
+  DiscFile *file = open_disc_file(name, &ifo.open_failure);
   if (file == nullptr)
     return;
   const size_t wanted =

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/bytes.h"
+#include "platform/disc_file.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,6 +16,8 @@ enum class LoadResult : uint8_t { kLoaded, kNotFound, kTooShort };
 
 struct LoadedIfo {
   LoadResult result = LoadResult::kNotFound;
+  // With kNotFound: why the name leads to no file that can be read.
+  OpenFailure open_failure;
   // The disc stopped giving the file's bytes before its end (a bad sector);
   // `size` bytes were read, the rest is missing.
   bool read_failed = false;

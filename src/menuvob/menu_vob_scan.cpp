@@ -24,8 +24,11 @@ static_assert(kFirstButtonCommand + kButtonEntrySize * (kMaxButtonsInPack - 1) +
               kFirstButtonCommand + kButtonEntrySize * kMaxButtonsInPack + kCommandSize >
                   kPackSize);
 
-// The VOB is read in chunks of whole packs.
+// The VOB is read in chunks of whole packs, up to the 1 GiB that a VOB file
+// of a DVD-Video disc holds at most: what a longer file holds past it is no
+// menu of the disc.
 constexpr size_t kReadChunk = 512 * kPackSize;
+constexpr uint64_t kMaxVobFileSize = uint64_t{1} << 30;
 alignas(64) uint8_t read_chunk[kReadChunk];
 
 int32_t group_start = -1; // first record of the last kept group, -1: none
@@ -92,7 +95,7 @@ void collect_packs(const uint8_t *packs, size_t pack_count) {
 
 bool collect_menu_vob(DiscFile *vob) {
   begin_button_collection();
-  for (;;) {
+  for (uint64_t read = 0; read < kMaxVobFileSize; read += kReadChunk) {
     const size_t got = read_disc_file(vob, read_chunk, kReadChunk);
     collect_packs(read_chunk, got / kPackSize);
     if (got < kReadChunk)

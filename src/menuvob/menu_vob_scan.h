@@ -32,8 +32,8 @@ inline constexpr unsigned kMaxButtonsInPack = 103;
 inline constexpr size_t kFirstButtonCommand = 197;
 inline constexpr size_t kButtonEntrySize = 18;
 
-// Reads the open VOB file to its end into button_records; false when the
-// disc stopped giving its bytes before the end (what was read is kept).
+// Reads the open VOB file to its end, or to 1 GiB, into button_records;
+// false when the disc stopped giving its bytes before (what was read is kept).
 bool collect_menu_vob(DiscFile *vob);
 
 // The two halves of collect_menu_vob, for callers that hold the VOB in

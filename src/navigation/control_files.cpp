@@ -63,6 +63,7 @@ const LoadedIfo &ControlFiles::take(unsigned title_set) {
   const bool failed_before = entry.read && entry.ifo.read_failed;
   LoadedIfo &ifo = entry.ifo;
   ifo.result = scratch_memory_.result;
+  ifo.open_failure = scratch_memory_.open_failure;
   ifo.read_failed = scratch_memory_.read_failed || failed_before;
   ifo.size = scratch_memory_.size;
   if (!entry.read) {

@@ -97,6 +97,11 @@ struct LanguageUnit {
   bool inside;       // its chain table's header lies inside the file
   uint16_t chains;   // as that table states (0 when not inside)
   uint16_t listed;   // of those, the search pointers inside the file
+  // Without Dumps::repeated_units: the number of the earlier unit whose chain
+  // table this one shares, or 0. Such a unit's chains are that unit's again,
+  // with the same problems; the walk does not go through them, and
+  // end_language_unit follows at once.
+  unsigned repeats = 0;
 };
 
 // How one cell of a chain plays, from its cell playback table entry.

@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -74,6 +75,7 @@ private:
       __attribute__((format(printf, 4, 5)));
   void read_failure(const std::string &name, const char *leaf);
   void backup_used(unsigned title_set);
+  bool open_failure(const std::string &name, const char *leaf, const OpenFailure &failure);
 
   void control_files();
   void control_file(unsigned title_set);
@@ -161,6 +163,22 @@ void Walker::backup_used(unsigned title_set) {
   problem(ProblemLevel::kFile, ControlFiles::own_name(title_set).c_str(), false, 0,
           "%s cannot be read: its backup %s is used.", files_.name(title_set).c_str(),
           files_.name(title_set, true).c_str());
+}
+
+// Why a file that the disc names cannot be read, unless it is simply missing;
+// true when that was reported.
+bool Walker::open_failure(const std::string &name, const char *leaf, const OpenFailure &failure) {
+  static constexpr const char *kNotAFile[] = {"a FIFO", "a character device", "a block device",
+                                              "a socket"};
+  if (failure.problem == OpenProblem::kMissing)
+    return false;
+  if (failure.problem == OpenProblem::kUnreadable)
+    problem(ProblemLevel::kFile, leaf, false, 0, "%s cannot be read: %s.", name.c_str(),
+            std::strerror(failure.error));
+  else
+    problem(ProblemLevel::kFile, leaf, false, 0, "%s is %s, not a regular file.", name.c_str(),
+            kNotAFile[static_cast<int>(failure.problem) - static_cast<int>(OpenProblem::kFifo)]);
+  return true;
 }
 
 void Walker::begin_index() {
@@ -286,7 +304,8 @@ bool Walker::enter_control_file(unsigned title_set) {
   const std::string name = files_.name(title_set, ifo.from_backup);
   leaf_ = ControlFiles::own_name(title_set, ifo.from_backup);
   if (ifo.result == LoadResult::kNotFound) {
-    if (title_set <= 1 || one_title_set_ || files_.stated_title_sets() != 0)
+    if (!open_failure(name, leaf_.c_str(), ifo.open_failure) &&
+        (title_set <= 1 || one_title_set_ || files_.stated_title_sets() != 0))
       problem(ProblemLevel::kFile, leaf_.c_str(), false, 0, "%s not found.", name.c_str());
     return false;
   }
@@ -347,11 +366,17 @@ void Walker::menu_table(uint64_t sector_field, Domain domain) {
                   extent.inside, extent.entries, extent.listed});
   if (present && !extent.inside)
     out_of_range(ProblemLevel::kTable, table, "menu PGC table");
+  std::unordered_map<uint64_t, unsigned> unit_with_table;
   for (unsigned i = 0; i < extent.listed; ++i) {
     const uint64_t pointer = table + kTableHeaderSize + kSearchPointerSize * i;
     const uint8_t *p = ifo_.data + pointer;
     const uint64_t unit_table = table + search_pointer_start(ifo_, pointer);
     const TableExtent chains = table_extent(ifo_, unit_table, kSearchPointerSize);
+    unsigned repeats = 0;
+    if (!dumps_.repeated_units && chains.inside) {
+      const unsigned first = unit_with_table.try_emplace(unit_table, i + 1).first->second;
+      repeats = first != i + 1 ? first : 0;
+    }
     visitor_.begin_language_unit(LanguageUnit{domain,
                                               title_set,
                                               i + 1,
@@ -359,10 +384,11 @@ void Walker::menu_table(uint64_t sector_field, Domain domain) {
                                               p[3],
                                               chains.inside,
                                               chains.entries,
-                                              chains.listed});
+                                              chains.listed,
+                                              repeats});
     if (!chains.inside)
       out_of_range(ProblemLevel::kTable, unit_table, "language unit %02u", i + 1);
-    else
+    else if (repeats == 0)
       chain_list(unit_table, chains, ChainRef{domain, title_set, static_cast<uint16_t>(i + 1), 0});
     visitor_.end_language_unit();
   }
@@ -614,8 +640,11 @@ bool Walker::menu_control_file(unsigned title_set, uint64_t *pgci_ut) {
   const LoadedIfo &ifo = files_.take(title_set);
   if (ifo.result != LoadResult::kLoaded)
     menu_vob_expected_ = true;
-  if (ifo.result == LoadResult::kNotFound)
+  if (ifo.result == LoadResult::kNotFound) {
+    open_failure(files_.name(title_set), ControlFiles::own_name(title_set).c_str(),
+                 ifo.open_failure);
     return false;
+  }
   menu_control_file_state(title_set, ifo.from_backup, ifo.read_failed, ifo.size);
   if (ifo.result == LoadResult::kTooShort)
     return false;
@@ -639,9 +668,12 @@ bool Walker::menu_vob(unsigned title_set) {
   else
     std::snprintf(vob_leaf, sizeof vob_leaf, "VTS_%02u_0.VOB", title_set);
   const std::string vob_name = path_ + std::string(vob_leaf);
-  DiscFile *vob = open_disc_file(vob_name.c_str());
-  if (vob == nullptr)
+  OpenFailure failure;
+  DiscFile *vob = open_disc_file(vob_name.c_str(), &failure);
+  if (vob == nullptr) {
+    open_failure(vob_name, vob_leaf, failure);
     return false;
+  }
   const MenuVob menu{vob_leaf, title_set == 0 ? Domain::kVmgm : Domain::kVtsm, title_set};
   visitor_.begin_menu_vob(menu);
   const bool complete = collect_menu_vob(vob);

@@ -22,6 +22,10 @@ struct Dumps {
   // Tells how each chain plays (Chain's cells and programs) and each title
   // set's chapters, for a player.
   bool playback = false;
+  // Walks the chains of a language unit that shares its chain table with an
+  // earlier unit (see LanguageUnit::repeats). The graph draws such a unit
+  // once, and a file can make one table stand for 65535 units.
+  bool repeated_units = true;
 };
 
 // Walks the disc in the folder `path` (normalized: it ends in a separator)

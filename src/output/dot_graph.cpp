@@ -72,21 +72,29 @@ void DotGraph::add_comment(std::string_view text) {
   comments_ += '\n';
 }
 
-void DotGraph::add_edge(uint32_t from, uint32_t to, uint8_t flags, const std::string &lines) {
+size_t DotGraph::EdgeHash::operator()(uint32_t e) const {
+  const Edge &edge = graph->edges_[e];
+  return std::hash<std::string>{}(edge.label) ^
+         std::hash<uint64_t>{}(uint64_t{edge.from} << 32 ^ edge.to ^ uint64_t{edge.flags} << 56);
+}
+
+bool DotGraph::EdgeEqual::operator()(uint32_t a, uint32_t b) const {
+  const Edge &x = graph->edges_[a];
+  const Edge &y = graph->edges_[b];
+  return x.from == y.from && x.to == y.to && x.flags == y.flags && x.label == y.label;
+}
+
+void DotGraph::add_edge(uint32_t from, uint32_t to, uint8_t flags, const std::string &lines,
+                        uint32_t count) {
   if (from == to)
     return;
-  std::string key = std::to_string(from);
-  key += ' ';
-  key += std::to_string(to);
-  key += ' ';
-  key += static_cast<char>('0' + flags);
-  key += lines;
-  const auto [it, added] = edge_index_.try_emplace(std::move(key), edges_.size());
+  edges_.push_back(Edge{from, to, flags, count, lines});
+  const auto [it, added] = edge_index_.insert(static_cast<uint32_t>(edges_.size() - 1));
   if (!added) {
-    ++edges_[it->second].count;
+    edges_[*it].count += count;
+    edges_.pop_back();
     return;
   }
-  edges_.push_back(Edge{from, to, flags, 1, lines});
   nodes_[to].reached = true;
 }
 

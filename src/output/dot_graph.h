@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // What a node stands for; it picks the node's shape.
@@ -21,6 +21,10 @@ enum EdgeFlags : uint8_t {
 class DotGraph {
 public:
   static constexpr int32_t kNoCluster = -1;
+  DotGraph() = default;
+  // The edge index refers to the graph it belongs to.
+  DotGraph(const DotGraph &) = delete;
+  DotGraph &operator=(const DotGraph &) = delete;
   // Up to this many arrows, their labels take part in the layout; past it
   // they are drawn beside the arrows (DOT xlabel).
   static constexpr size_t kMaxRankedLabels = 1000;
@@ -40,11 +44,16 @@ public:
   // A comment line at the top of the graph; bytes outside printable ASCII
   // become '?'.
   void add_comment(std::string_view text);
+  // Where the comments end so far, and the comments between two such marks
+  // added again.
+  size_t comment_mark() const { return comments_.size(); }
+  void repeat_comments(size_t from, size_t to) { comments_.append(comments_, from, to - from); }
 
-  // One jump from `from` to `to`; `lines` is its label. A jump with the same
-  // ends, flags and label as an earlier one adds to that edge's count. A jump
-  // from a node to itself is not drawn.
-  void add_edge(uint32_t from, uint32_t to, uint8_t flags, const std::string &lines);
+  // `count` jumps from `from` to `to`; `lines` is their label. Jumps with the
+  // same ends, flags and label as earlier ones add to that edge's count. A
+  // jump from a node to itself is not drawn.
+  void add_edge(uint32_t from, uint32_t to, uint8_t flags, const std::string &lines,
+                uint32_t count = 1);
 
   // The whole digraph: nodes cluster by cluster in the order added, then the
   // edges in the order first added, then the legend.
@@ -72,6 +81,16 @@ private:
     uint32_t count;
     std::string label;
   };
+  // Edges are the same when all but their count are; the index holds each
+  // edge's place in edges_, so that its label is kept once.
+  struct EdgeHash {
+    const DotGraph *graph;
+    size_t operator()(uint32_t e) const;
+  };
+  struct EdgeEqual {
+    const DotGraph *graph;
+    bool operator()(uint32_t a, uint32_t b) const;
+  };
 
   void render_node(std::string &out, const Node &node, const char *indent) const;
   void render_edge(std::string &out, const Edge &edge, const char *label) const;
@@ -82,5 +101,5 @@ private:
   std::vector<uint32_t> loose_nodes_; // outside every cluster
   int64_t loose_unresolved_ = -1;
   std::vector<Edge> edges_;
-  std::unordered_map<std::string, uint32_t> edge_index_;
+  std::unordered_set<uint32_t, EdgeHash, EdgeEqual> edge_index_{0, EdgeHash{this}, EdgeEqual{this}};
 };

@@ -16,6 +16,7 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -29,18 +30,24 @@ uint64_t chain_key(const ChainRef &ref) {
 }
 
 // Collects the graph as the walk reports the disc, and draws it once the walk
-// is over: a jump may name a chain that the walk has not reached yet, and a
-// language unit is only known to repeat an earlier one when it is complete.
+// is over: a jump may name a chain that the walk has not reached yet. What is
+// kept is what will be drawn: a language unit that repeats an earlier one is
+// known when it ends, and then its chains and jumps are dropped; jumps with
+// the same ends and label are merged as they come.
 class GraphVisitor : public navigation::Visitor {
 public:
-  GraphVisitor(bool commands, bool buttons) : commands_(commands), buttons_(buttons) {}
+  GraphVisitor(bool commands, bool buttons)
+      : commands_(commands), buttons_(buttons), jump_index_(0, JumpHash{this}, JumpEqual{this}) {}
+  GraphVisitor(const GraphVisitor &) = delete; // the jump index refers to it
+  GraphVisitor &operator=(const GraphVisitor &) = delete;
 
   void problem(const navigation::Problem &problem) override;
   void begin_language_unit(const navigation::LanguageUnit &unit) override;
+  void end_language_unit() override;
   void begin_chain(const navigation::Chain &chain) override;
   void begin_command_list(const navigation::CommandListInfo &) override { lines_.clear(); }
   void command(const navigation::Command &command) override;
-  void end_command_list() override { add_gotos_to_jumps(); }
+  void end_command_list() override;
   void begin_menu_vob(const navigation::MenuVob &) override { group_source_ = -1; }
   void begin_button_group(const navigation::ButtonGroup &group) override;
 
@@ -58,8 +65,10 @@ private:
   };
   struct Unit {
     std::string language;
-    std::vector<uint32_t> chains;
-    std::vector<uint64_t> offsets;
+    uint32_t first_chain; // its chains are chains_[first_chain, first_chain + chains)
+    size_t problems_from; // its problems are the graph's comments between two marks
+    uint32_t chains = 0;
+    size_t problems_to = 0;
     int32_t same_as = -1; // an earlier unit with the same chains
   };
   struct Jump {
@@ -67,7 +76,17 @@ private:
     ChainRef target; // when resolved
     bool resolved;
     uint8_t flags;
+    uint32_t count; // jumps merged into this one; 0: none is drawn
     std::string label;
+  };
+  // Jumps are the same when all but their count are.
+  struct JumpHash {
+    const GraphVisitor *graph;
+    size_t operator()(uint32_t j) const;
+  };
+  struct JumpEqual {
+    const GraphVisitor *graph;
+    bool operator()(uint32_t a, uint32_t b) const;
   };
 
   // The lines of the pre or post command list being walked.
@@ -76,21 +95,29 @@ private:
     unsigned goto_line;    // a Goto's target line, 0 for other commands
     std::string condition; // a Goto's "if (...)"
     const char *list;      // "pre" or "post"
-    int64_t jump;          // its entry in jumps_, -1 for none
+    int64_t jump;          // its entry in list_jumps_, -1 for none
   };
 
-  int64_t add_jump(uint32_t source, uint8_t flags, const navigation::Command &command);
+  Jump make_jump(uint32_t source, uint8_t flags, const navigation::Command &command);
+  void merge_jump(Jump jump);
   void add_gotos_to_jumps();
-  void find_repeated_units();
   void add_nodes();
   int32_t cluster_of(const ChainRef &ref);
 
   bool commands_;
   bool buttons_;
-  std::vector<std::string> comments_;
   std::vector<Chain> chains_;
   std::vector<Unit> units_;
+  // The units kept so far, by their chains' offsets, then their domain and
+  // title set.
+  std::map<std::vector<uint64_t>, int32_t> unit_with_offsets_;
+  std::vector<uint64_t> unit_offsets_; // of the unit being walked
+  size_t unit_jumps_ = 0;              // jumps_ before the unit being walked
+  size_t table_units_ = 0;             // units_ before the current menu table
+  int32_t repeated_unit_ = -1;         // the unit whose chain table the unit being walked shares
   std::vector<Jump> jumps_;
+  std::unordered_set<uint32_t, JumpHash, JumpEqual> jump_index_;
+  std::vector<Jump> list_jumps_; // of the command list being walked
   std::vector<Line> lines_;
   std::unordered_map<uint64_t, uint32_t> chain_index_;
   // The chain whose buttons the current group holds: the menu cell that
@@ -100,6 +127,21 @@ private:
   std::vector<uint32_t> node_of_chain_;
   std::map<uint64_t, int32_t> clusters_; // by chain_key with only domain and title set
 };
+
+size_t GraphVisitor::JumpHash::operator()(uint32_t j) const {
+  const Jump &jump = graph->jumps_[j];
+  const uint64_t ends = static_cast<uint64_t>(jump.source) << 32 ^ chain_key(jump.target) ^
+                        static_cast<uint64_t>(jump.flags) << 24 ^
+                        static_cast<uint64_t>(jump.resolved) << 31;
+  return std::hash<std::string>{}(jump.label) ^ std::hash<uint64_t>{}(ends);
+}
+
+bool GraphVisitor::JumpEqual::operator()(uint32_t a, uint32_t b) const {
+  const Jump &x = graph->jumps_[a];
+  const Jump &y = graph->jumps_[b];
+  return x.source == y.source && x.resolved == y.resolved && x.flags == y.flags &&
+         chain_key(x.target) == chain_key(y.target) && x.label == y.label;
+}
 
 // The "if (...)" that opens a decoded text, taken off `text`; empty when
 // the text has none.
@@ -115,6 +157,7 @@ std::string_view take_condition(std::string_view &text) {
   return condition;
 }
 
+// Problems are the graph's only comments, so they go there as they come.
 void GraphVisitor::problem(const navigation::Problem &problem) {
   std::string line = problem.note ? "note: " : "problem: ";
   if (problem.file != nullptr && problem.has_offset) {
@@ -122,7 +165,7 @@ void GraphVisitor::problem(const navigation::Problem &problem) {
     line += ": ";
   }
   line += problem.message;
-  comments_.push_back(std::move(line));
+  graph_.add_comment(line);
 }
 
 void GraphVisitor::begin_language_unit(const navigation::LanguageUnit &unit) {
@@ -130,7 +173,47 @@ void GraphVisitor::begin_language_unit(const navigation::LanguageUnit &unit) {
   format_language_code(unit.code, language);
   char text[96];
   std::snprintf(text, sizeof text, "Language_%02u \"%s\"", unit.number, language);
-  units_.push_back(Unit{text, {}, {}});
+  if (unit.number == 1)
+    table_units_ = units_.size();
+  units_.push_back(Unit{text, static_cast<uint32_t>(chains_.size()), graph_.comment_mark()});
+  unit_offsets_.clear();
+  unit_jumps_ = jumps_.size();
+  repeated_unit_ = unit.repeats == 0 ? -1 : static_cast<int32_t>(table_units_ + unit.repeats - 1);
+}
+
+// A language unit whose chains lie at the same offsets as an earlier unit's
+// of the same domain is that unit again under another language: it adds its
+// language to the earlier unit's nodes, and nothing else of it is kept. (No
+// jump from elsewhere can name one of its chains: a target in a language
+// unit comes from the unit's own chains, or from a button whose chain is the
+// first that has a cell at its pack, which lies in the earlier unit.)
+void GraphVisitor::end_language_unit() {
+  Unit &unit = units_.back();
+  if (repeated_unit_ >= 0) {
+    // The walk left out the chains of a unit that shares an earlier unit's
+    // table; their problems are that unit's again.
+    const Unit &earlier = units_[repeated_unit_];
+    graph_.repeat_comments(earlier.problems_from, earlier.problems_to);
+    unit.problems_to = graph_.comment_mark();
+    unit.same_as = earlier.same_as >= 0 ? earlier.same_as : repeated_unit_;
+    return;
+  }
+  unit.problems_to = graph_.comment_mark();
+  if (unit.chains == 0)
+    return;
+  std::vector<uint64_t> key = std::move(unit_offsets_);
+  key.push_back(chain_key(chains_[unit.first_chain].ref) >> 40); // domain and title set
+  const auto [it, added] =
+      unit_with_offsets_.try_emplace(std::move(key), static_cast<int32_t>(units_.size() - 1));
+  if (added)
+    return;
+  unit.same_as = it->second;
+  for (uint32_t c = unit.first_chain; c < chains_.size(); ++c)
+    chain_index_.erase(chain_key(chains_[c].ref));
+  chains_.resize(unit.first_chain);
+  for (auto j = static_cast<uint32_t>(unit_jumps_); j < jumps_.size(); ++j)
+    jump_index_.erase(j);
+  jumps_.resize(unit_jumps_);
 }
 
 void GraphVisitor::begin_chain(const navigation::Chain &chain) {
@@ -146,8 +229,8 @@ void GraphVisitor::begin_chain(const navigation::Chain &chain) {
   }
   if ((chain.ref.domain == Domain::kVmgm || chain.ref.domain == Domain::kVtsm) && !units_.empty()) {
     record.unit = static_cast<int32_t>(units_.size() - 1);
-    units_.back().chains.push_back(index);
-    units_.back().offsets.push_back(chain.offset);
+    ++units_.back().chains;
+    unit_offsets_.push_back(chain.offset);
   }
   chains_.push_back(record);
   chain_index_[chain_key(chain.ref)] = index;
@@ -156,12 +239,21 @@ void GraphVisitor::begin_chain(const navigation::Chain &chain) {
 void GraphVisitor::command(const navigation::Command &command) {
   using navigation::CommandList;
   if (command.list == CommandList::kButton) {
-    if (buttons_ && group_source_ >= 0)
-      add_jump(static_cast<uint32_t>(group_source_), kEdgeButton, command);
+    if (buttons_ && group_source_ >= 0) {
+      Jump jump = make_jump(static_cast<uint32_t>(group_source_), kEdgeButton, command);
+      if (jump.count != 0)
+        merge_jump(std::move(jump));
+    }
     return;
   }
-  const int64_t jump =
-      commands_ ? add_jump(static_cast<uint32_t>(chains_.size() - 1), 0, command) : -1;
+  int64_t jump = -1;
+  if (commands_) {
+    Jump made = make_jump(static_cast<uint32_t>(chains_.size() - 1), 0, command);
+    if (made.count != 0) {
+      jump = static_cast<int64_t>(list_jumps_.size());
+      list_jumps_.push_back(std::move(made));
+    }
+  }
   if (command.list == CommandList::kCell)
     return; // each cell runs one command: no line follows another
   const CommandInfo &info = *command.info;
@@ -171,6 +263,15 @@ void GraphVisitor::command(const navigation::Command &command) {
                         go_to ? info.target.line : 0u,
                         go_to ? std::string(take_condition(text)) : std::string(),
                         command.list == CommandList::kPre ? "pre" : "post", jump});
+}
+
+// The jumps of a list are merged once its Gotos are known: they are part of
+// the labels.
+void GraphVisitor::end_command_list() {
+  add_gotos_to_jumps();
+  for (Jump &jump : list_jumps_)
+    merge_jump(std::move(jump));
+  list_jumps_.clear();
 }
 
 // A dispatcher tests a register with conditional Gotos, each to a few lines
@@ -205,7 +306,7 @@ void GraphVisitor::add_gotos_to_jumps() {
     }
     if (end - first > static_cast<ptrdiff_t>(kMaxGotosShown))
       via += "\nvia " + std::to_string(end - first - kMaxGotosShown) + " more Gotos";
-    std::string &label = jumps_[jump].label;
+    std::string &label = list_jumps_[jump].label;
     label.insert(std::min(label.find('\n'), label.size()), via);
   }
 }
@@ -251,16 +352,18 @@ std::string jump_label(const navigation::Command &command) {
   return label;
 }
 
-int64_t GraphVisitor::add_jump(uint32_t source, uint8_t flags, const navigation::Command &command) {
+// The jump that a command or button makes; a count of 0 when it draws none.
+GraphVisitor::Jump GraphVisitor::make_jump(uint32_t source, uint8_t flags,
+                                           const navigation::Command &command) {
   switch (command.info->target.kind) {
   case TargetKind::kNone:
   case TargetKind::kGotoLine:
   case TargetKind::kBreak:
   case TargetKind::kExit:
-    return -1;
+    return Jump{};
   case TargetKind::kResume:
     chains_[source].resumes = true;
-    return -1;
+    return Jump{};
   case TargetKind::kCallSS:
     flags |= kEdgeCall;
     break;
@@ -270,23 +373,16 @@ int64_t GraphVisitor::add_jump(uint32_t source, uint8_t flags, const navigation:
   const navigation::Resolution &resolution = *command.resolution;
   if (!resolution.resolved)
     flags |= kEdgeUnresolved;
-  jumps_.push_back(Jump{source, resolution.chain, resolution.resolved, flags, jump_label(command)});
-  return static_cast<int64_t>(jumps_.size() - 1);
+  return Jump{source, resolution.chain, resolution.resolved, flags, 1, jump_label(command)};
 }
 
-// A language unit whose chains lie at the same offsets as an earlier unit's
-// of the same domain is that unit again under another language.
-void GraphVisitor::find_repeated_units() {
-  std::map<std::vector<uint64_t>, int32_t> first_with;
-  for (size_t u = 0; u < units_.size(); ++u) {
-    Unit &unit = units_[u];
-    if (unit.chains.empty())
-      continue;
-    std::vector<uint64_t> key = unit.offsets;
-    key.push_back(chain_key(chains_[unit.chains[0]].ref) >> 40); // domain and title set
-    const auto [it, added] = first_with.try_emplace(std::move(key), static_cast<int32_t>(u));
-    if (!added)
-      unit.same_as = it->second;
+// Adds a jump, or counts it with the same jump made before.
+void GraphVisitor::merge_jump(Jump jump) {
+  jumps_.push_back(std::move(jump));
+  const auto [it, added] = jump_index_.insert(static_cast<uint32_t>(jumps_.size() - 1));
+  if (!added) {
+    jumps_[*it].count += jumps_.back().count;
+    jumps_.pop_back();
   }
 }
 
@@ -356,11 +452,6 @@ void GraphVisitor::add_nodes() {
   node_of_chain_.resize(chains_.size());
   for (size_t c = 0; c < chains_.size(); ++c) {
     const Chain &chain = chains_[c];
-    if (chain.unit >= 0 && units_[chain.unit].same_as >= 0) {
-      const Unit &earlier = units_[units_[chain.unit].same_as];
-      node_of_chain_[c] = node_of_chain_[earlier.chains[c - units_[chain.unit].chains[0]]];
-      continue;
-    }
     std::vector<std::string> lines{chain_name(chain.ref, chain.category)};
     if (chain.unit >= 0)
       lines.push_back(units_[chain.unit].language);
@@ -378,35 +469,31 @@ void GraphVisitor::add_nodes() {
   for (const Unit &unit : units_) {
     if (unit.same_as < 0)
       continue;
-    for (const uint32_t c : units_[unit.same_as].chains)
+    const Unit &earlier = units_[unit.same_as];
+    for (uint32_t c = earlier.first_chain; c < earlier.first_chain + earlier.chains; ++c)
       graph_.extend_label(node_of_chain_[c], 1, ", " + unit.language);
   }
 }
 
 std::string GraphVisitor::render() {
-  for (const std::string &comment : comments_)
-    graph_.add_comment(comment);
-  find_repeated_units();
   add_nodes();
   for (const Jump &jump : jumps_) {
     const Chain &source = chains_[jump.source];
-    // A repeated unit's commands are its earlier unit's, drawn already.
-    if (!(jump.flags & kEdgeButton) && source.unit >= 0 && units_[source.unit].same_as >= 0)
-      continue;
     const uint32_t from = node_of_chain_[jump.source];
     if (!jump.resolved) {
-      graph_.add_edge(from, graph_.unresolved_node(cluster_of(source.ref)), jump.flags, jump.label);
+      graph_.add_edge(from, graph_.unresolved_node(cluster_of(source.ref)), jump.flags, jump.label,
+                      jump.count);
       continue;
     }
     const auto target = chain_index_.find(chain_key(jump.target));
     if (target != chain_index_.end()) {
-      graph_.add_edge(from, node_of_chain_[target->second], jump.flags, jump.label);
+      graph_.add_edge(from, node_of_chain_[target->second], jump.flags, jump.label, jump.count);
       continue;
     }
     // The tables name the chain, but it lies outside its file.
-    graph_.add_edge(from, graph_.unresolved_node(cluster_of(source.ref)),
-                    jump.flags | kEdgeUnresolved,
-                    jump.label + '\n' + chain_name(jump.target, 0) + " not in the file");
+    graph_.add_edge(
+        from, graph_.unresolved_node(cluster_of(source.ref)), jump.flags | kEdgeUnresolved,
+        jump.label + '\n' + chain_name(jump.target, 0) + " not in the file", jump.count);
   }
   return graph_.render();
 }
@@ -418,6 +505,7 @@ int write_graph_report(const char *path, bool ifo, bool menu_vob) {
   navigation::Dumps dumps{ifo, menu_vob};
   dumps.chains_without_ifo = true;
   dumps.resolve = true;
+  dumps.repeated_units = false;
   const bool problems = navigation::walk_disc(path, dumps, visitor);
   const std::string dot = visitor.render();
   console_write(dot.data(), dot.size());

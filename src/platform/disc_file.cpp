@@ -48,7 +48,9 @@ const char *own_name(const char *name) {
 
 } // namespace
 
-DiscFile *open_disc_file(const char *name) {
+DiscFile *open_disc_file(const char *name, OpenFailure *failure) {
+  if (failure != nullptr)
+    *failure = OpenFailure{};
   DiscFile *file = free_slot();
   if (file == nullptr || std::strlen(name) >= sizeof image_prefix)
     return nullptr;
@@ -62,7 +64,7 @@ DiscFile *open_disc_file(const char *name) {
     if (file->image_file == nullptr)
       return nullptr;
   } else {
-    file->folder_file = open_input_file(name);
+    file->folder_file = open_input_file(name, failure);
     if (file->folder_file == nullptr)
       return nullptr;
   }

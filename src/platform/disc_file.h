@@ -12,11 +12,28 @@
 
 struct DiscFile;
 
+// Why a name leads to no file that can be read. Only regular files are read
+// (and folders, which read no bytes): a FIFO could block the run for ever,
+// and a device could give bytes without end.
+enum class OpenProblem : uint8_t {
+  kMissing,
+  kUnreadable, // the system refused it; `error` says why
+  kFifo,
+  kCharacterDevice,
+  kBlockDevice,
+  kSocket,
+};
+struct OpenFailure {
+  OpenProblem problem = OpenProblem::kMissing;
+  int error = 0; // errno, with kUnreadable
+};
+
 // Opens the file `name` (the disc's path as the program built it, then a
 // fixed name such as VIDEO_TS.IFO), or returns null when the disc holds no
-// such file. Names are matched as on the disc's own file system: the exact
-// name, else one that equals it without regard to case.
-DiscFile *open_disc_file(const char *name);
+// such file that can be read, saying why in `failure` when it is given.
+// Names are matched as on the disc's own file system: the exact name, else
+// one that equals it without regard to case.
+DiscFile *open_disc_file(const char *name, OpenFailure *failure = nullptr);
 // The file's length as its file system states it; 0 for a folder.
 uint64_t disc_file_size(const DiscFile *file);
 // Reads up to `size` bytes, fewer only at the end of the file or where the

@@ -2,6 +2,9 @@
 // Opening the disc's files: the only place that knows how this system spells a path.
 #include "platform/input_file.h"
 
+#include "platform/disc_file.h"
+
+#include <cerrno>
 #include <cstring>
 
 #ifdef _WIN32
@@ -11,12 +14,27 @@
 #include "common/dbcs.h"
 #include "platform/folder_listing.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
 
 constexpr size_t kNameSize = 260;
+
+std::FILE *fail(OpenFailure *failure, OpenProblem problem, int error = 0) {
+  if (failure != nullptr)
+    *failure = OpenFailure{problem, error};
+  return nullptr;
+}
+
+// A name that the system will not open: missing when there is no such file,
+// or when the path it is built on is no folder (a path that names no disc).
+std::FILE *refused(OpenFailure *failure, int error) {
+  const bool missing = error == ENOENT || error == ENOTDIR;
+  return fail(failure, missing ? OpenProblem::kMissing : OpenProblem::kUnreadable, error);
+}
 
 bool copy_name(const char *name, char *out, size_t size) {
   const size_t length = std::strlen(name);
@@ -53,6 +71,45 @@ const NameList *listing_of(const char *native, size_t leaf_start) {
   }
   return folder_listing(folder);
 }
+
+// What a name leads to, when that is neither a regular file nor a folder.
+std::FILE *not_a_file(OpenFailure *failure, mode_t mode) {
+  const OpenProblem problem = S_ISFIFO(mode)  ? OpenProblem::kFifo
+                              : S_ISCHR(mode) ? OpenProblem::kCharacterDevice
+                              : S_ISBLK(mode) ? OpenProblem::kBlockDevice
+                                              : OpenProblem::kSocket;
+  return fail(failure, problem);
+}
+
+bool readable_kind(mode_t mode) {
+  return S_ISREG(mode) || S_ISDIR(mode);
+}
+
+// Opens `native` when it is a regular file or a folder. It is looked at
+// before it is opened, and opened without waiting for a writer, so that a
+// FIFO never blocks the run; the open file is looked at again, in case the
+// name changed in between.
+std::FILE *open_readable(const char *native, OpenFailure *failure) {
+  struct stat info;
+  if (stat(native, &info) == 0 && !readable_kind(info.st_mode))
+    return not_a_file(failure, info.st_mode);
+  const int fd = open(native, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return refused(failure, errno);
+  const bool known = fstat(fd, &info) == 0;
+  const int error = errno;
+  if (!known || !readable_kind(info.st_mode)) {
+    close(fd);
+    return known ? not_a_file(failure, info.st_mode) : refused(failure, error);
+  }
+  std::FILE *file = fdopen(fd, "rb");
+  if (file == nullptr) {
+    const int fdopen_error = errno;
+    close(fd);
+    return refused(failure, fdopen_error);
+  }
+  return file;
+}
 #endif
 
 } // namespace
@@ -78,15 +135,16 @@ bool native_folder_path(const char *folder, char *native, size_t size) {
 
 #ifdef _WIN32
 
-std::FILE *open_input_file(const char *name) {
+std::FILE *open_input_file(const char *name, OpenFailure *failure) {
   if (std::FILE *file = std::fopen(name, "rb"))
     return file;
+  const int error = errno;
   // A folder does not open as a file here, while elsewhere it opens and reads
   // no bytes; give the callers the same file that is too short.
   struct _stat info;
   if (_stat(name, &info) == 0 && (info.st_mode & _S_IFDIR) != 0)
     return std::fopen("NUL", "rb");
-  return nullptr;
+  return refused(failure, error);
 }
 
 InputPathKind input_path_kind(const char *folder) {
@@ -120,20 +178,20 @@ bool find_input_entry(const char *folder, const char *leaf, bool want_folder, ch
 
 #else
 
-std::FILE *open_input_file(const char *name) {
+std::FILE *open_input_file(const char *name, OpenFailure *failure) {
   char native[kNameSize];
   size_t leaf_start = 0;
   if (!to_native(name, native, sizeof native, &leaf_start))
-    return nullptr;
+    return fail(failure, OpenProblem::kMissing);
   const NameList *listing = listing_of(native, leaf_start);
   // A folder that cannot be listed may still let a file of the exact name open.
   if (listing == nullptr)
-    return std::fopen(native, "rb");
+    return open_readable(native, failure);
   const FolderEntry *entry = listing->find(native + leaf_start);
   if (entry == nullptr || leaf_start + entry->name.size() >= sizeof native)
-    return nullptr;
+    return fail(failure, OpenProblem::kMissing);
   std::memcpy(native + leaf_start, entry->name.c_str(), entry->name.size() + 1);
-  return std::fopen(native, "rb");
+  return open_readable(native, failure);
 }
 
 InputPathKind input_path_kind(const char *folder) {

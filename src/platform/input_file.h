@@ -5,14 +5,18 @@
 #include <cstddef>
 #include <cstdio>
 
-// Opens `name` for binary reading, or returns null when no such file opens.
+struct OpenFailure;
+
+// Opens `name` for binary reading, or returns null when no such file opens,
+// saying why in `failure` (see disc_file.h) when it is given.
 // On Windows the name is used as it stands. Elsewhere each backslash that
 // separates path components becomes '/', and the last component is looked up
 // in its folder's listing (read once per run, see folder_listing.h): the
 // exact name, else one that matches without regard to case, as on the disc's
 // own file system (copies often hold video_ts.ifo). A directory opens but
-// reads no bytes, so callers see a file that is too short.
-std::FILE *open_input_file(const char *name);
+// reads no bytes, so callers see a file that is too short; a FIFO, device or
+// socket is not opened for reading at all.
+std::FILE *open_input_file(const char *name, OpenFailure *failure = nullptr);
 
 enum class InputPathKind { kNothing, kFolder, kFileOrDevice };
 // What the folder path `folder` (as built: it ends in a backslash) names on

@@ -4,11 +4,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
 namespace {
 
 unsigned char fold(unsigned char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+// Byte order of the names with ASCII letters folded to lower case.
+bool less_ignoring_case(const char *a, const char *b) {
+  for (;; ++a, ++b) {
+    const unsigned char ca = fold(static_cast<unsigned char>(*a));
+    const unsigned char cb = fold(static_cast<unsigned char>(*b));
+    if (ca != cb || ca == '\0')
+      return ca < cb;
+  }
 }
 
 } // namespace
@@ -30,6 +41,12 @@ void NameList::add(std::string name, bool is_folder) {
 void NameList::finish() {
   std::sort(entries_.begin(), entries_.end(),
             [](const FolderEntry &a, const FolderEntry &b) { return a.name < b.name; });
+  // Names equal but for case keep their byte order, so the first of them is the one to find.
+  folded_.resize(entries_.size());
+  std::iota(folded_.begin(), folded_.end(), 0u);
+  std::stable_sort(folded_.begin(), folded_.end(), [this](uint32_t a, uint32_t b) {
+    return less_ignoring_case(entries_[a].name.c_str(), entries_[b].name.c_str());
+  });
 }
 
 const FolderEntry *NameList::find(const char *name, bool folders_only) const {
@@ -38,8 +55,12 @@ const FolderEntry *NameList::find(const char *name, bool folders_only) const {
                        [](const FolderEntry &entry, const char *key) { return entry.name < key; });
   if (exact != entries_.end() && exact->name == name && (exact->is_folder || !folders_only))
     return &*exact;
-  for (const FolderEntry &entry : entries_)
-    if ((entry.is_folder || !folders_only) && equal_ignoring_case(entry.name.c_str(), name))
-      return &entry;
+  auto it =
+      std::lower_bound(folded_.begin(), folded_.end(), name, [this](uint32_t e, const char *key) {
+        return less_ignoring_case(entries_[e].name.c_str(), key);
+      });
+  for (; it != folded_.end() && equal_ignoring_case(entries_[*it].name.c_str(), name); ++it)
+    if (entries_[*it].is_folder || !folders_only)
+      return &entries_[*it];
   return nullptr;
 }

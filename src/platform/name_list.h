@@ -3,6 +3,7 @@
 // entry.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,8 @@ struct FolderEntry {
 // Names are matched as on the disc's own file system: the exact name when the
 // folder holds it, else the first name in byte order that equals it without
 // regard to ASCII case, so that a folder holding both video_ts.ifo and
-// Video_TS.IFO always gives the same answer.
+// Video_TS.IFO always gives the same answer. Either takes a binary search, so
+// that a folder of many names costs no pass over them per lookup.
 class NameList {
 public:
   void add(std::string name, bool is_folder);
@@ -28,6 +30,7 @@ public:
 private:
   const FolderEntry *find(const char *name, bool folders_only) const;
   std::vector<FolderEntry> entries_;
+  std::vector<uint32_t> folded_; // entries_ in byte order of their names with case folded
 };
 
 // Whether two names are equal when ASCII letters are folded to lower case.

@@ -11,19 +11,24 @@ enum class ImageStatus {
   kCannotRead, // the file or device does not open or read; see `error`
   kNotUdf,     // no UDF file system is found in it
   kNoVideoTs,  // its root folder holds no VIDEO_TS folder
-  kUnreadable, // `entry` (VIDEO_TS or a file in it) cannot be read
+  kUnreadable, // `entry` cannot be read: damaged, or its structures loop or are too long
   kCutShort,   // `entry`, a file in VIDEO_TS, ends past the end of the image
 };
 
 struct ImageOpenResult {
   ImageStatus status;
-  int error;      // errno with kCannotRead
-  char entry[64]; // with kUnreadable and kCutShort, as VIDEO_TS\NAME
+  int error; // errno with kCannotRead
+  // With kUnreadable and kCutShort: VIDEO_TS\NAME, VIDEO_TS, or (when the
+  // volume and root folder cannot be read) "its UDF file system".
+  char entry[64];
 };
 
 // Opens the image in the file or block device at `path` (a path of this
 // system) and lists its VIDEO_TS folder, closing any image opened before.
-// Every file of VIDEO_TS must open and lie inside the image.
+// Every file of VIDEO_TS must open and lie inside the image; each is opened
+// here, once, and its entry is not read again. The image's structures are
+// read within a budget of blocks (udf_image.cpp): past it, or past 1500
+// entries in VIDEO_TS, the image is damaged.
 ImageOpenResult open_udf_image(const char *path);
 // The same for an image held in memory, which must stay there until
 // close_udf_image().
