@@ -2,22 +2,25 @@
 // The navigation graph as Graphviz DOT: chains in domain clusters, merged jumps, the legend.
 #include "output/dot_graph.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
-// Every shape, style and colour used above it, explained in the picture itself.
+// Every shape, style and colour used above it, explained in the picture itself;
+// kUnknownLegend stands among them when the graph has an unknown menu.
+constexpr const char *kUnknownLegend = "dotted: buttons of an unknown menu\\l";
 constexpr const char *kLegend = "  legend [shape=note, fontsize=10, label=\"Legend\\l"
                                 "box: title chain\\l"
                                 "rounded box: menu chain\\l"
                                 "double border: first play\\l"
                                 "bold border: entry chain\\l"
                                 "dashed grey: no jump reaches it\\l"
-                                "red octagon: target not resolved\\l"
-                                "blue arrow: menu button\\l"
-                                "dashed arrow: call, back on resume\\l"
-                                "arrow label: command, its condition,\\l"
-                                "  (xN) for N commands merged\\l\"];\n";
+                                "red octagon: target not resolved\\l";
+constexpr const char *kLegendArrows = "blue arrow: menu button\\l"
+                                      "dashed arrow: call, back on resume\\l"
+                                      "arrow label: command, its condition,\\l"
+                                      "  (xN) for N commands merged\\l\"];\n";
 
 // A DOT double-quoted string's contents: quotes and backslashes escaped,
 // '\n' as the DOT line break, bytes outside printable ASCII as '?'.
@@ -110,7 +113,8 @@ void DotGraph::render_node(std::string &out, const Node &node, const char *inden
   out += '"';
   // Only first play and the entry chains are reached from outside the disc.
   const bool unreached = !node.reached && !node.entry && node.kind != ChainKind::kFirstPlay &&
-                         node.kind != ChainKind::kUnresolved;
+                         node.kind != ChainKind::kUnresolved &&
+                         node.kind != ChainKind::kUnknownMenu;
   switch (node.kind) {
   case ChainKind::kFirstPlay:
     out += ", peripheries=2";
@@ -125,6 +129,9 @@ void DotGraph::render_node(std::string &out, const Node &node, const char *inden
     break;
   case ChainKind::kUnresolved:
     out += ", shape=octagon, color=red, fontcolor=red";
+    break;
+  case ChainKind::kUnknownMenu:
+    out += ", style=\"rounded,dotted\"";
     break;
   }
   if (unreached)
@@ -185,6 +192,10 @@ std::string DotGraph::render() const {
   for (const Edge &edge : edges_)
     render_edge(out, edge, label);
   out += kLegend;
+  if (std::any_of(nodes_.begin(), nodes_.end(),
+                  [](const Node &node) { return node.kind == ChainKind::kUnknownMenu; }))
+    out += kUnknownLegend;
+  out += kLegendArrows;
   out += "}\n";
   return out;
 }

@@ -9,7 +9,9 @@
 #include <vector>
 
 // What a node stands for; it picks the node's shape.
-enum class ChainKind : uint8_t { kFirstPlay, kMenu, kTitle, kUnresolved };
+// kUnknownMenu: where the buttons of a menu VOB's groups at no menu cell's
+// start come from.
+enum class ChainKind : uint8_t { kFirstPlay, kMenu, kTitle, kUnresolved, kUnknownMenu };
 
 // How an edge is drawn besides its label.
 enum EdgeFlags : uint8_t {

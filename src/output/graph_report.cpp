@@ -48,8 +48,9 @@ public:
   void begin_command_list(const navigation::CommandListInfo &) override { lines_.clear(); }
   void command(const navigation::Command &command) override;
   void end_command_list() override;
-  void begin_menu_vob(const navigation::MenuVob &) override { group_source_ = -1; }
+  void begin_menu_vob(const navigation::MenuVob &vob) override;
   void begin_button_group(const navigation::ButtonGroup &group) override;
+  void end_menu_vob() override;
 
   std::string render();
 
@@ -62,6 +63,9 @@ private:
     bool resumes;
     int32_t unit;       // its language unit, -1 outside the menus
     std::string titles; // "title 3", "titles 3, 5": the disc's titles that start here
+    // A menu VOB's unknown menu: the button groups at no menu cell's start
+    // (0 for a chain).
+    unsigned unknown_groups = 0;
   };
   struct Unit {
     std::string language;
@@ -121,8 +125,10 @@ private:
   std::vector<Line> lines_;
   std::unordered_map<uint64_t, uint32_t> chain_index_;
   // The chain whose buttons the current group holds: the menu cell that
-  // starts at its pack, or else the one the last such group belonged to.
+  // starts at its pack, or else the VOB's unknown menu.
   int64_t group_source_ = -1;
+  navigation::MenuVob vob_{};
+  int64_t unknown_menu_ = -1; // of the VOB being walked, in chains_
   DotGraph graph_;
   std::vector<uint32_t> node_of_chain_;
   std::map<uint64_t, int32_t> clusters_; // by chain_key with only domain and title set
@@ -311,11 +317,57 @@ void GraphVisitor::add_gotos_to_jumps() {
   }
 }
 
+void GraphVisitor::begin_menu_vob(const navigation::MenuVob &vob) {
+  vob_ = vob;
+  group_source_ = -1;
+  unknown_menu_ = -1;
+}
+
+// A group that starts no menu cell belongs to a menu the disc's tables do not
+// name (its buttons' links within the chain resolve to nothing either): its
+// buttons come from one "unknown menu" node per VOB.
 void GraphVisitor::begin_button_group(const navigation::ButtonGroup &group) {
-  if (!group.used_by_known)
+  if (!group.used_by_known) {
+    if (buttons_ && unknown_menu_ < 0) {
+      unknown_menu_ = static_cast<int64_t>(chains_.size());
+      chains_.push_back(Chain{ChainRef{vob_.domain, static_cast<uint8_t>(vob_.title_set), 0, 0},
+                              0,
+                              0,
+                              {0, 0, 0},
+                              false,
+                              -1,
+                              {}});
+    }
+    if (unknown_menu_ >= 0)
+      ++chains_[unknown_menu_].unknown_groups;
+    group_source_ = unknown_menu_;
     return;
+  }
   const auto it = chain_index_.find(chain_key(group.chain));
   group_source_ = it != chain_index_.end() ? int64_t{it->second} : -1;
+}
+
+std::string button_groups(unsigned count) {
+  return std::to_string(count) + (count == 1 ? " button group" : " button groups");
+}
+
+std::string unknown_menu_id(const ChainRef &ref) {
+  char id[24];
+  if (ref.domain == Domain::kVmgm)
+    std::snprintf(id, sizeof id, "vmg_menu_unknown");
+  else
+    std::snprintf(id, sizeof id, "vts%02u_menu_unknown", ref.title_set);
+  return id;
+}
+
+void GraphVisitor::end_menu_vob() {
+  if (unknown_menu_ < 0)
+    return;
+  const Chain &unknown = chains_[unknown_menu_];
+  graph_.add_comment(std::string(vob_.name) + ": the buttons of " +
+                     button_groups(unknown.unknown_groups) +
+                     " at no menu cell's start are drawn from " + unknown_menu_id(unknown.ref) +
+                     ", their menu unknown");
 }
 
 // The label of a jump: where it comes from, then what qualifies it. The
@@ -452,6 +504,17 @@ void GraphVisitor::add_nodes() {
   node_of_chain_.resize(chains_.size());
   for (size_t c = 0; c < chains_.size(); ++c) {
     const Chain &chain = chains_[c];
+    if (chain.unknown_groups != 0) {
+      char vob[16];
+      if (chain.ref.domain == Domain::kVmgm)
+        std::snprintf(vob, sizeof vob, "VIDEO_TS.VOB");
+      else
+        std::snprintf(vob, sizeof vob, "VTS_%02u_0.VOB", chain.ref.title_set);
+      node_of_chain_[c] = graph_.add_node(
+          cluster_of(chain.ref), unknown_menu_id(chain.ref), ChainKind::kUnknownMenu, false,
+          {"unknown menu", vob, button_groups(chain.unknown_groups) + " at no cell"});
+      continue;
+    }
     std::vector<std::string> lines{chain_name(chain.ref, chain.category)};
     if (chain.unit >= 0)
       lines.push_back(units_[chain.unit].language);
