@@ -11,10 +11,13 @@ set(CPACK_PACKAGE_VENDOR "the navlist authors")
 set(CPACK_PACKAGE_CONTACT "navlist maintainers <maintainers@navlist.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
-    "navlist reads a DVD-Video folder (VIDEO_TS.IFO, VTS_01_0.IFO, ... and the\n\
-menu .VOB files) and prints every navigation command stored in it: the pre-,\n\
-post- and cell commands of every program chain and the commands of every menu\n\
-button, each with its file offset, raw bytes and a one-line decoding.")
+    "navlist reads a DVD-Video disc where it is kept: its VIDEO_TS folder or the\n\
+folder above it, an ISO/UDF image file, or a disc in a drive. It prints every\n\
+navigation command stored in it: the pre-, post- and cell commands of every\n\
+program chain and the commands of every menu button, each with its file\n\
+offset, raw bytes and a one-line decoding, as text, as JSON or as a Graphviz\n\
+graph. It also runs the disc's navigation as a player does, from first play,\n\
+and finds which titles a viewer can reach and which one is the film.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_RPM_PACKAGE_LICENSE MIT)
