@@ -91,53 +91,58 @@ Exploration explore_disc(const char *path, const Settings &settings, const Explo
   std::unordered_set<std::string> seen;
   Machine machine(disc, explore_settings, entered, &seen);
   machine.compare_on(live_parts(disc));
+  // A branch runs as soon as it is made, to the next menu it waits at, and
+  // only then joins the queue: a branch that comes to a state already seen
+  // ends in its run, so the queue holds each menu state once, whatever the
+  // number of buttons.
   std::deque<Branch> queue;
-  queue.push_back(Branch{machine.start(), {}});
-  while (!queue.empty()) {
-    if (seen.size() >= limits.max_states) {
-      out.budget_reached = true;
-      break;
-    }
-    Branch branch = std::move(queue.front());
-    queue.pop_front();
+  const auto settle = [&](Branch branch) {
     for (;;) {
+      if (seen.size() >= limits.max_states) {
+        out.budget_reached = true;
+        return;
+      }
       const Halt halt = machine.run(branch.state);
       if (halt == Halt::kEnded) {
         out.budget_reached |= machine.end().reason == EndReason::kOutOfSteps;
-        break;
+        return;
       }
-      const State &state = branch.state;
-      if (halt == Halt::kTitlePlayed) {
-        const unsigned number = state.sprm[4];
-        if (number >= 1 && number <= out.titles.size() && !out.titles[number - 1].reached) {
-          TitleReach &title = out.titles[number - 1];
-          title.reached = true;
-          title.path = branch.path;
-          title.plays_ms = state.title_ms;
-        }
-        continue;
+      if (halt != Halt::kTitlePlayed) {
+        queue.push_back(std::move(branch));
+        return;
       }
-      const MenuOffer offer = machine.menu(state);
-      const ModelChain *menu =
-          disc.chain(ChainRef{state.domain, state.title_set, state.language_unit, state.pgcn});
-      const PathStep step{menu->ref, menu->category, state.cell, 0};
-      for (unsigned button = 1; button <= offer.group->buttons.size(); ++button) {
-        Branch press{state, branch.path};
-        press.path.push_back(step);
-        press.path.back().button = button;
-        machine.press(press.state, button, PressReason::kChosen);
-        queue.push_back(std::move(press));
+      const unsigned number = branch.state.sprm[4];
+      if (number >= 1 && number <= out.titles.size() && !out.titles[number - 1].reached) {
+        TitleReach &title = out.titles[number - 1];
+        title.reached = true;
+        title.path = branch.path;
+        title.plays_ms = branch.state.title_ms;
       }
-      if (offer.can_wait) {
-        Branch wait{state, branch.path};
-        wait.path.push_back(step);
-        machine.let_play(wait.state);
-        queue.push_back(std::move(wait));
-      }
-      break;
     }
-    if (out.budget_reached)
-      break;
+  };
+  settle(Branch{machine.start(), {}});
+  while (!queue.empty() && !out.budget_reached) {
+    const Branch branch = std::move(queue.front());
+    queue.pop_front();
+    const State &state = branch.state;
+    const MenuOffer offer = machine.menu(state);
+    const ModelChain *menu =
+        disc.chain(ChainRef{state.domain, state.title_set, state.language_unit, state.pgcn});
+    const PathStep step{menu->ref, menu->category, state.cell, 0};
+    for (unsigned button = 1; button <= offer.group->buttons.size() && !out.budget_reached;
+         ++button) {
+      Branch press{state, branch.path};
+      press.path.push_back(step);
+      press.path.back().button = button;
+      machine.press(press.state, button, PressReason::kChosen);
+      settle(std::move(press));
+    }
+    if (offer.can_wait && !out.budget_reached) {
+      Branch wait{state, branch.path};
+      wait.path.push_back(step);
+      machine.let_play(wait.state);
+      settle(std::move(wait));
+    }
   }
   out.states = seen.size();
   out.settings_read = machine.system_registers_read() & kSettingRegisters;
