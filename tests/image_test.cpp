@@ -320,6 +320,7 @@ TEST(NameLookup, ExactNameElseFirstInByteOrderIgnoringCase) {
       {"VIDEO_TS video_ts/", "VIDEO_TS", "VIDEO_TS"},
       {"VIDEO_TS/ AUDIO_TS/", "video_ts/", "VIDEO_TS"},
       {"\xE9t\xE9", "\xC9T\xC9", ""}, // ASCII case only
+      {"a_z Z_A", "A_Z", "a_z"},      // A and Z fold too
   };
   for (const auto &row : rows) {
     NameList list;

@@ -308,6 +308,16 @@ ImageOpenResult open_udf_image_in_memory(const uint8_t *data, size_t size) {
   return finish_open(open_source());
 }
 
+namespace {
+
+// The files of an image stay open for the whole run; whatever image is open
+// when the program ends is closed then.
+struct CloseAtExit {
+  ~CloseAtExit() { close_udf_image(); }
+} close_at_exit;
+
+} // namespace
+
 void close_udf_image() {
   QuietLibrary quiet;
   for (UDFFILE *file : image.files)

@@ -98,18 +98,22 @@ class Image:
                 f.truncate(size)
 
 
-def make_image(folder, small=False):
+def make_image(folder, small=False, menu_vob_size=None):
     """The image x.iso of the sample disc; a small one, for the fuzz corpus, has its title VOBs
     and title set backups empty and its menu VOBs cut to 16 packs, as the image target's seeds
-    have."""
+    have. VIDEO_TS.VOB may be padded with zeros to `menu_vob_size`."""
     with tempfile.TemporaryDirectory() as work:
         shutil.copytree(SAMPLE, os.path.join(work, 'VIDEO_TS'))
+        if menu_vob_size:
+            os.truncate(os.path.join(work, 'VIDEO_TS', 'VIDEO_TS.VOB'), menu_vob_size)
         for name in os.listdir(os.path.join(work, 'VIDEO_TS')) if small else []:
             if name.endswith('.VOB') or name.startswith('VTS') and name.endswith('.BUP'):
                 os.truncate(os.path.join(work, 'VIDEO_TS', name),
                             16 * BLOCK if name.endswith('_0.VOB') or name[:3] == 'VID' else 0)
         path = os.path.join(folder, 'x.iso')
-        layout = [] if small else ['-dvd-video']  # which fills the padding with anchors
+        # As a DVD-Video disc, unless the files are not those the control files name; the
+        # layout fills the padding with anchors, which the small images do without.
+        layout = [] if small or menu_vob_size else ['-dvd-video']
         subprocess.run(['genisoimage', '-quiet', '-udf'] + layout + ['-o', path, work], check=True)
     return Image(path)
 
@@ -193,10 +197,10 @@ def del_in_name(image):
     image.save()
 
 
-def image_case(edit):
+def image_case(edit, menu_vob_size=None):
     def make(folder, small=False):
-        edit(make_image(folder, small))
-        return ['x.iso']
+        edit(make_image(folder, small, menu_vob_size))
+        return ['-V', 'x.iso'] if menu_vob_size else ['x.iso']
     return make
 
 
@@ -300,6 +304,9 @@ CASES = {
     'image-100000-files': (image_case(many_files), DAMAGED + 'VIDEO_TS cannot be read.', 1),
     'image-1600-files': (image_case(lambda image: many_files(image, 1600)),
                          DAMAGED + 'VIDEO_TS cannot be read.', 1),
+    # A file's bytes are no structures: reading 8 MiB of a menu VOB spends no budget.
+    'image-8mib-vob': (image_case(lambda image: None, 8 << 20), '<VIDEO_TS.VOB Button Information>',
+                       0, 'cannot be read'),
     'image-del-in-name': (image_case(del_in_name),
                           DAMAGED + 'VIDEO_TS\\VTS_01_0.BU? cannot be read.', 1),
     'folder-fifo': (folder_case('VIDEO_TS.IFO', replace(os.mkfifo)),
@@ -338,7 +345,8 @@ def write_corpus(corpus):
     padded past 8 MiB are cut there, so the stated lengths still run past the structure budget),
     the graph cases' control files as reports inputs."""
     with tempfile.TemporaryDirectory() as work:
-        for case in [c for c in CASES if c.startswith('image-') and c != 'image-100000-files']:
+        for case in [c for c in CASES if c.startswith('image-') and c not in (
+                'image-100000-files', 'image-8mib-vob')]:
             folder = os.path.join(work, case)
             os.makedirs(folder)
             CASES[case][0](folder, small=True)
