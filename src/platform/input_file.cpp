@@ -31,8 +31,14 @@ std::FILE *fail(OpenFailure *failure, OpenProblem problem, int error = 0) {
 
 // A name that the system will not open: missing when there is no such file,
 // or when the path it is built on is no folder (a path that names no disc).
+// Windows refuses a name that holds a character its file systems forbid
+// ('?', '*', a control byte) with EINVAL: no such file can exist either.
 std::FILE *refused(OpenFailure *failure, int error) {
+#ifdef _WIN32
+  const bool missing = error == ENOENT || error == ENOTDIR || error == EINVAL;
+#else
   const bool missing = error == ENOENT || error == ENOTDIR;
+#endif
   return fail(failure, missing ? OpenProblem::kMissing : OpenProblem::kUnreadable, error);
 }
 
