@@ -48,6 +48,7 @@ size_t append_pgc(Bytes &out, const Pgc &pgc) {
     put(out, start + 0xE8, 2, table - start);
     for (size_t j = 0; j < pgc.cells.size(); ++j) {
       const Cell &cell = pgc.cells[j];
+      out[table + 24 * j] = cell.block;
       out[table + 24 * j + 2] = cell.still;
       out[table + 24 * j + 3] = cell.command_number;
       if (cell.seconds != 0) {

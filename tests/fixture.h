@@ -29,6 +29,7 @@ struct Cell {
   uint32_t first_vobu_sector = 0;
   uint8_t seconds = 0; // playback time, under a minute
   uint8_t still = 0;   // seconds, 255: for ever
+  uint8_t block = 0;   // byte 0: the cell's block mode and type (0x50: an angle block's first)
 };
 
 struct Pgc {

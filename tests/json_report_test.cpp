@@ -303,10 +303,11 @@ RunResult two_set_disc(const char *first_play, const Args &args,
        {"fr", 0, {menu(0x82, "2004 0000 0000 0001 2004 0000 0000 0002")}}}};
   // Title set 1, without menus and a part-of-title table: CallSS VTSM Root, LinkPTTN 1.
   const Pgc vts1_title = {.pre = cmds("3008 0000 0083 0000 2005 0000 0000 0001"), .category = 0x81};
-  // Title set 2's title chain 2, the entry of title 1, names chain 3 as its next one (the patch
-  // at 0x9B0). LinkPTTN 2 and 5, JumpVTS_PTT ttn:2 pttn:1, JumpVTS_TT ttn:3, CallSS VTSM Chapter,
-  // CallSS VMGM Title, LinkNextPGC, LinkPrevPGC, LinkTopCell, LinkPGCN 4, LinkRSM, Break,
-  // LinkGroupPGC (its go-up chain is 1: the patch at 0x9B4).
+  // Title set 2's title chain 2, the entry of title 1, names chain 3 as its next one and chain 1
+  // as its previous one (the patches at 0x9B0 and 0x9B2). LinkPTTN 2 and 5, JumpVTS_PTT ttn:2
+  // pttn:1, JumpVTS_TT ttn:3, CallSS VTSM Chapter, CallSS VMGM Title, LinkNextPGC, LinkPrevPGC,
+  // LinkTopCell, LinkPGCN 4, LinkRSM, Break, LinkGroupPGC (its go-up chain is 1: the patch at
+  // 0x9B4).
   const Pgc entry = {
       .pre = cmds("2005 0000 0000 0002 2005 0000 0000 0005 3005 0001 0002 0000 3003 0000 0003 0000"
                   "3008 0000 0187 0000 3008 0000 0142 0000 2001 0000 0000 000A 2001 0000 0000 000B"
@@ -321,7 +322,7 @@ RunResult two_set_disc(const char *first_play, const Args &args,
                           {"\001e", 0, {menu(0x83, "2004 0000 0000 0001 2005 0000 0000 0001")}}}},
       .chapters = std::vector<std::vector<uint16_t>>{{2, 3}, {1}}};
   // Menu chain 1 of "en" names chain 2 as its next one (0x10CC).
-  std::vector<Patch> vts2_patches = {{0x9B0, 2, 3}, {0x9B4, 2, 1}, {0x10CC, 2, 2}};
+  std::vector<Patch> vts2_patches = {{0x9B0, 2, 3}, {0x9B2, 2, 1}, {0x9B4, 2, 1}, {0x10CC, 2, 2}};
   vts2_patches.insert(vts2_patches.end(), on_vts2.begin(), on_vts2.end());
   const Disc disc;
   disc.put("VIDEO_TS.IFO", patched(build_vmg({.titles = std::vector<Title>{{1}, {2}, {2, 2}, {5}},

@@ -234,6 +234,82 @@ TEST(PlayerModel, TitlesReachedAsWrittenDown) {
   }
 }
 
+// The cells a trace plays, in order.
+std::vector<unsigned> cells_played(const std::string &trace) {
+  std::vector<unsigned> cells;
+  std::istringstream in(trace);
+  for (std::string line; std::getline(in, line);)
+    if (const size_t at = line.find("  cell "); at == 0 && line.find(" plays ") != line.npos)
+      cells.push_back(static_cast<unsigned>(std::stoul(line.substr(at + 7))));
+  return cells;
+}
+
+// How cells play: an angle block plays the angle system register 3 names and skips the
+// others; LinkPrevCell goes back one cell, LinkNextCell on.
+TEST(PlayerModel, CellsPlayAsTheirCommandsAndBlocksSay) {
+  const std::vector<Cell> angle_block = {
+      {0, 0, 1, 0, 0x50}, {0, 0, 1, 0, 0x90}, {0, 0, 1, 0, 0xD0}, {0, 0, 1, 0, 0}};
+  const struct {
+    const char *first_play;
+    std::vector<Cell> cells;
+    const char *cell_commands;
+    std::vector<unsigned> played;
+  } rows[] = {
+      {"3002 0000 0001 0000", angle_block, "", {1, 4}},
+      {"5100 0000 0082 0000 3002 0000 0001 0000", angle_block, "", {2, 4}}, // SetSTN angle 2
+      {"5100 0000 0083 0000 3002 0000 0001 0000", angle_block, "", {3, 4}},
+      {"5100 0000 0084 0000 3002 0000 0001 0000", angle_block, "", {1, 4}}, // past the block
+      // Cell 3 goes back to cell 2 once: SetC (Reg1 += #1) < #2, LinkPrevCell.
+      {"3002 0000 0001 0000",
+       {{0, 0, 1}, {0, 0, 1}, {1, 0, 1}, {0, 0, 1}},
+       "93F1 0001 0002 0003",
+       {1, 2, 3, 2, 3, 4}},
+  };
+  for (const auto &row : rows) {
+    Disc disc;
+    std::vector<Command> cell_commands = cmds(row.cell_commands);
+    disc.put("VIDEO_TS.IFO", build_vmg({.titles = std::vector<Title>{{1, 1}},
+                                        .first_play = Pgc{.pre = cmds(row.first_play)}}));
+    disc.put("VTS_01_0.IFO", build_vts({.titles = std::vector<Pgc>{{.cell_commands = cell_commands,
+                                                                    .cells = row.cells,
+                                                                    .category = 0x81}},
+                                        .chapters = std::vector<std::vector<uint16_t>>{{1}}}));
+    const RunResult result = disc.run({"--trace"});
+    EXPECT_EQ(cells_played(result.output), row.played) << result.output;
+  }
+}
+
+// --titles tells which of the player's settings the commands read, and tells apart states
+// that differ in a system register a command reads: the first play reads the audio stream,
+// sets it and starts again, and only then jumps to title 2.
+TEST(PlayerModel, ExplorationSeesTheSystemRegistersRead) {
+  Disc disc;
+  std::string reads; // if (SprmN = #1) then Goto line 2 (the next one), for the settings 0, 12-20
+  for (unsigned r : {0u, 12u, 13u, 14u, 15u, 16u, 17u, 18u, 19u, 20u}) {
+    char line[32];
+    std::snprintf(line, sizeof line, "00A1 00%02X 0001 %04X ", 0x80 | r,
+                  static_cast<unsigned>(reads.size() / 20 + 2));
+    reads += line;
+  }
+  disc.put(
+      "VIDEO_TS.IFO",
+      build_vmg({.titles = std::vector<Title>{{1, 1}, {1, 2}},
+                 .first_play = Pgc{.pre = cmds((reads + "00A1 0081 0001 000E" // Sprm1 = 1: line 14
+                                                        "5100 0081 0000 0000 2001 0000 0000 0009"
+                                                        "3002 0000 0002 0000")
+                                                   .c_str())}}));
+  disc.put("VTS_01_0.IFO",
+           build_vts({.titles = std::vector<Pgc>{{.cells = {{0, 0, 1}}, .category = 0x81},
+                                                 {.cells = {{0, 0, 1}}, .category = 0x82}},
+                      .chapters = std::vector<std::vector<uint16_t>>{{1}, {2}}}));
+  const RunResult result = disc.run({"--titles", "--json"});
+  rapidjson::Document document;
+  document.Parse(result.output.c_str(), result.output.size());
+  ASSERT_TRUE(document.IsObject()) << result.output;
+  EXPECT_EQ(document["settings_read"].Size(), 10u) << result.output;
+  EXPECT_TRUE(document["titles"][1]["reached"].GetBool()) << result.output;
+}
+
 // A first play that runs every set operator at its edges, the system settings, a bit test, the
 // compound forms with their gating, SetTmpPML and Break; its post command jumps to title 1,
 // whose navigation timer runs out inside its second cell and sends the player through a chain
