@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -231,6 +232,33 @@ TEST(PlayerModel, TitlesReachedAsWrittenDown) {
     const RunResult result = run_navlist(args);
     EXPECT_EQ(result.output, row.output) << testing::PrintToString(row.options);
     EXPECT_EQ(result.status, row.status);
+  }
+}
+
+// Each language unit numbers its menus from 1: an unreached menu is named with its unit, and
+// the player's menu language decides which unit's menus are reached.
+TEST(PlayerModel, UnreachedMenusNamedWithTheirLanguageUnit) {
+  const std::string disc = sample_disc("vtsm_menus").string();
+  for (const char *language : {"en", "fr"}) {
+    const std::string titles = run_navlist({"--titles", "--lang", language, disc}).output;
+    std::set<std::string> unreached;
+    size_t lines = 0;
+    std::istringstream in(titles);
+    for (std::string line; std::getline(in, line);)
+      if (line.starts_with("not reached: ")) {
+        unreached.insert(line);
+        ++lines;
+      }
+    EXPECT_EQ(unreached.size(), lines) << titles;
+    const bool english = language == std::string("en");
+    EXPECT_EQ(
+        unreached.contains(R"(not reached: VTS_01 Menu Language_02 "fr" PGC_001 (Root menu))"),
+        english)
+        << titles;
+    EXPECT_EQ(
+        unreached.contains(R"(not reached: VTS_01 Menu Language_01 "en" PGC_001 (Root menu))"),
+        !english)
+        << titles;
   }
 }
 

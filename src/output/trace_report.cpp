@@ -45,16 +45,24 @@ std::string clock_text(uint64_t ms, bool fraction = false) {
   return out;
 }
 
-// "VMG Menu Language_01 \"en\" PGC_001 (Title menu)", "VTS_02 Title PGC_001 (title 3)".
-std::string traced_chain_name(const player::TraceChain &chain) {
-  std::string name = chain_name(chain.ref, chain.category);
-  if (chain.ref.domain == Domain::kVmgm || chain.ref.domain == Domain::kVtsm) {
+// "VMG Menu Language_01 \"en\" PGC_001 (Title menu)": a menu chain named with
+// its language unit, since each unit numbers its chains from 1.
+std::string chain_name_in_unit(const navigation::ChainRef &ref, uint8_t category,
+                               const uint8_t *language_code) {
+  std::string name = chain_name(ref, category);
+  if (ref.domain == Domain::kVmgm || ref.domain == Domain::kVtsm) {
     char language[3];
-    format_language_code(chain.language, language);
+    format_language_code(language_code, language);
     char unit[48];
-    std::snprintf(unit, sizeof unit, " Language_%02u \"%s\"", chain.ref.language_unit, language);
+    std::snprintf(unit, sizeof unit, " Language_%02u \"%s\"", ref.language_unit, language);
     name.insert(name.find(" PGC_"), unit);
   }
+  return name;
+}
+
+// "VTS_02 Title PGC_001 (Title 1), disc title 3 (title 1 of VTS_02)".
+std::string traced_chain_name(const player::TraceChain &chain) {
+  std::string name = chain_name_in_unit(chain.ref, chain.category, chain.language);
   if (chain.ref.domain == Domain::kVtsTitle) {
     char title[64];
     std::snprintf(title, sizeof title, ", disc title %u (title %u of VTS_%02u)", chain.title,
@@ -442,7 +450,8 @@ void print_titles_text(const player::Exploration &found) {
     write_line(line + clock_text(title.table_ms) + " in the tables\n");
   }
   for (const player::ChainMark &chain : found.unreached_chains)
-    write_line("not reached: " + chain_name(chain.ref, chain.category) + "\n");
+    write_line("not reached: " + chain_name_in_unit(chain.ref, chain.category, chain.language) +
+               "\n");
   std::string read;
   for (const std::string_view name : registers_read(found.settings_read))
     read += (read.empty() ? "" : ", ") + std::string(name);
@@ -516,7 +525,7 @@ void print_titles_json(const player::Exploration &found, const player::Settings 
     writer.StartObject();
     write_chain_ref(writer, chain.ref);
     writer.Key("name");
-    write_text(writer, chain_name(chain.ref, chain.category));
+    write_text(writer, chain_name_in_unit(chain.ref, chain.category, chain.language));
     writer.EndObject();
   }
   writer.EndArray();

@@ -35,21 +35,22 @@ struct Branch {
 
 // Every chain of the disc that no run entered.
 void add_unreached(DiscModel &disc, const Entered &entered, std::vector<ChainMark> &out) {
-  const auto check = [&](const std::vector<ModelChain> &chains) {
+  const auto check = [&](const std::vector<ModelChain> &chains, const uint8_t *code) {
     for (const ModelChain &chain : chains)
       if (chain.present && !entered.chains.contains(chain_key(chain.ref)))
-        out.push_back(ChainMark{chain.ref, chain.category});
+        out.push_back(ChainMark{chain.ref, chain.category, {code[0], code[1]}});
   };
+  static constexpr uint8_t kNoLanguage[2] = {0, 0};
   if (const ModelChain *first_play = disc.first_play();
       first_play != nullptr && !entered.chains.contains(chain_key(first_play->ref)))
-    out.push_back(ChainMark{first_play->ref, 0});
+    out.push_back(ChainMark{first_play->ref, 0, {0, 0}});
   for (unsigned n = 0; n <= 99; ++n) {
     const TitleSetModel *set = disc.title_set(n);
     if (set == nullptr)
       continue;
     for (const MenuUnit &unit : set->menus)
-      check(unit.chains);
-    check(set->titles);
+      check(unit.chains, unit.code);
+    check(set->titles, kNoLanguage);
   }
 }
 

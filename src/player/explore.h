@@ -27,6 +27,7 @@ struct PathStep {
 struct ChainMark {
   ChainRef ref;
   uint8_t category;
+  uint8_t language[2]; // the code of its language unit (menus)
 };
 
 struct TitleReach {
