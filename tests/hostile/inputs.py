@@ -154,12 +154,15 @@ def folder_huge(image):
     image.save(PADDED)
 
 
-def entries_huge(names):
-    # The named files' folder entries say that their file entries are 1 GiB long.
+def entries_huge(names, padded=True):
+    # The named files' folder entries say that their file entries are 1 GiB long, in an image
+    # padded past that or, unpadded, of 1 MiB. libudfread allocates the stated length before it
+    # reads any of it (virtual memory only, since navlist refuses the reads): the unpadded case
+    # is the reproducer of that, to report to its authors.
     def make(image):
         for name in names or image.files:
             struct.pack_into('<I', image.data, image.files[name][0] + 20, HUGE)
-        image.save(PADDED)
+        image.save(PADDED if padded else None)
     return make
 
 
@@ -299,6 +302,8 @@ CASES = {
     'image-folder-1gib': (image_case(folder_huge), DAMAGED + 'VIDEO_TS cannot be read.', 1),
     'image-ifo-1gib': (image_case(entries_huge([b'VIDEO_TS.IFO'])),
                        DAMAGED + 'VIDEO_TS\\VIDEO_TS.IFO cannot be read.', 1),
+    'image-ifo-past-end': (image_case(entries_huge([b'VIDEO_TS.IFO'], padded=False)),
+                           DAMAGED + 'VIDEO_TS\\VIDEO_TS.IFO cannot be read.', 1),
     'image-all-1gib': (image_case(entries_huge(None)),
                        DAMAGED + 'VIDEO_TS\\VIDEO_TS.BUP cannot be read.', 1),
     'image-100000-files': (image_case(many_files), DAMAGED + 'VIDEO_TS cannot be read.', 1),
@@ -346,7 +351,7 @@ def write_corpus(corpus):
     the graph cases' control files as reports inputs."""
     with tempfile.TemporaryDirectory() as work:
         for case in [c for c in CASES if c.startswith('image-') and c not in (
-                'image-100000-files', 'image-8mib-vob')]:
+                'image-100000-files', 'image-8mib-vob', 'image-ifo-past-end')]:
             folder = os.path.join(work, case)
             os.makedirs(folder)
             CASES[case][0](folder, small=True)
