@@ -116,8 +116,8 @@ public:
   }
   void menu(const player::TraceMenu &menu) override {
     char line[160];
-    std::snprintf(line, sizeof line, "menu at cell %u: %u buttons, button %u highlighted",
-                  menu.cell, menu.buttons, menu.highlighted);
+    std::snprintf(line, sizeof line, "menu at cell %u: %u button%s, button %u highlighted",
+                  menu.cell, menu.buttons, menu.buttons == 1 ? "" : "s", menu.highlighted);
     std::string text = line;
     if (menu.forced_select != 0)
       text += ", forced select " + std::to_string(menu.forced_select);
