@@ -262,6 +262,37 @@ TEST(PlayerModel, UnreachedMenusNamedWithTheirLanguageUnit) {
   }
 }
 
+// --titles tells what reading the disc met, once each, before the titles: a backup read in place
+// of its control file, a title set whose control file is missing (its titles have no length in
+// the tables); and no more than -I when VIDEO_TS.IFO itself is missing.
+TEST(PlayerModel, TitlesTellWhatReadingTheDiscMet) {
+  Disc disc;
+  disc.put_files("@vmgm_menu -VTS_01_0.IFO -VTS_02_0.IFO -VTS_02_0.BUP");
+  const std::vector<std::string> problems = {
+      R"(VIDEO_TS\VTS_01_0.IFO cannot be read: its backup VIDEO_TS\VTS_01_0.BUP is used.)",
+      R"(VIDEO_TS\VTS_02_0.IFO not found.)"};
+  const std::vector<std::string> lines = split_lines(disc.run({"--titles"}).output);
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(lines[0], "problem: " + problems[0]);
+  EXPECT_EQ(lines[1], "problem: " + problems[1]);
+  EXPECT_EQ(lines[4], "title 3: VTS_02 title 1, not reached; no length in the tables");
+  const std::string json = disc.run({"--titles", "--json"}).output;
+  rapidjson::Document document;
+  document.Parse(json.c_str(), json.size());
+  ASSERT_FALSE(document.HasParseError()) << json;
+  std::vector<std::string> listed;
+  for (const rapidjson::Value &problem : document["problems"].GetArray())
+    listed.emplace_back(problem.GetString());
+  EXPECT_EQ(listed, problems);
+  EXPECT_TRUE(document["titles"][2]["table_seconds"].IsNull());
+  EXPECT_TRUE(document["titles"][0]["table_seconds"].IsNumber());
+
+  disc.put_files("-VIDEO_TS.IFO -VIDEO_TS.BUP");
+  EXPECT_EQ(split_lines(disc.run({"--titles"}).output)[0],
+            R"(problem: VIDEO_TS\VIDEO_TS.IFO not found.)");
+  EXPECT_EQ(disc.run({"--titles"}).output.find("VTS_01_0"), std::string::npos);
+}
+
 // The cells a trace plays, in order.
 std::vector<unsigned> cells_played(const std::string &trace) {
   std::vector<unsigned> cells;

@@ -66,6 +66,10 @@ public:
   bool has_title_set(unsigned title_set) const {
     return title_set == 0 || index_->title_sets[title_set].read;
   }
+  bool names_title_set(unsigned title_set) const {
+    return title_set == 0 || (index_ != nullptr && title_set <= kMaxTitleSets &&
+                              index_->title_sets[title_set].file != SetFile::kNotOnDisc);
+  }
   const DiscIndex &index() const { return *index_; }
 
 private:
@@ -618,6 +622,8 @@ void Walker::keep_menu_cells(unsigned title_set) {
 // or that it cannot be read to its end within the part -V reads.
 void Walker::menu_control_file_state(unsigned title_set, bool from_backup, bool read_failed,
                                      size_t size) {
+  if (one_title_set_) // one title set's walk has said so as it entered the file
+    return;
   if (from_backup)
     backup_used(title_set);
   if (read_failed && size < kMenuVobIfoRead)
@@ -766,6 +772,10 @@ bool TitleSetWalk::walk(unsigned title_set) {
 
 bool TitleSetWalk::has_title_set(unsigned title_set) const {
   return walker_->has_title_set(title_set);
+}
+
+bool TitleSetWalk::names_title_set(unsigned title_set) const {
+  return walker_->names_title_set(title_set);
 }
 
 Resolution TitleSetWalk::resolve(const Origin &origin, const Target &target) const {

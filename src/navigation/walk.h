@@ -51,6 +51,9 @@ public:
   bool walk(unsigned title_set);
   // Whether the disc has the title set, as -I walks them.
   bool has_title_set(unsigned title_set) const;
+  // Whether the title set is one of the disc's, as VIDEO_TS.IFO counts them
+  // (else as their files are present), whether or not its control file loads.
+  bool names_title_set(unsigned title_set) const;
   // Where `target` leads from `origin`, through the disc's tables. Not for
   // LinkPTTN and JumpVTS_PTT, which the walk resolves in their title set.
   Resolution resolve(const Origin &origin, const Target &target) const;

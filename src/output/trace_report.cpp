@@ -437,6 +437,8 @@ std::vector<std::string_view> registers_read(uint32_t mask) {
 constexpr const char *kRuleNames[] = {"none", "default_path", "longest"};
 
 void print_titles_text(const player::Exploration &found) {
+  for (const std::string &problem : found.problems)
+    write_line("problem: " + problem + "\n");
   for (const player::TitleReach &title : found.titles) {
     char head[64];
     std::snprintf(head, sizeof head, "title %u: VTS_%02u title %u, ", title.title, title.title_set,
@@ -447,7 +449,8 @@ void print_titles_text(const player::Exploration &found) {
           "reached by " + path_text(title.path) + "; plays " + clock_text(title.plays_ms) + ", ";
     else
       line += "not reached; ";
-    write_line(line + clock_text(title.table_ms) + " in the tables\n");
+    write_line(line + (title.table_known ? clock_text(title.table_ms) : "no length") +
+               " in the tables\n");
   }
   for (const player::ChainMark &chain : found.unreached_chains)
     write_line("not reached: " + chain_name_in_unit(chain.ref, chain.category, chain.language) +
@@ -477,8 +480,7 @@ void print_titles_text(const player::Exploration &found) {
   }
 }
 
-void print_titles_json(const player::Exploration &found, const player::Settings &settings,
-                       const std::string *problem = nullptr) {
+void print_titles_json(const player::Exploration &found, const player::Settings &settings) {
   rapidjson::StringBuffer buffer;
   Writer writer(buffer);
   write_head(writer, settings);
@@ -515,7 +517,10 @@ void print_titles_json(const player::Exploration &found, const player::Settings 
       writer.Double(static_cast<double>(title.plays_ms) / 1000);
     }
     writer.Key("table_seconds");
-    writer.Double(static_cast<double>(title.table_ms) / 1000);
+    if (title.table_known)
+      writer.Double(static_cast<double>(title.table_ms) / 1000);
+    else
+      writer.Null();
     writer.EndObject();
   }
   writer.EndArray();
@@ -545,12 +550,11 @@ void print_titles_json(const player::Exploration &found, const player::Settings 
     writer.Uint(found.main_title);
   writer.Key("rule");
   writer.String(kRuleNames[int(found.rule)]);
-  if (problem != nullptr) {
-    writer.Key("problems");
-    writer.StartArray();
-    write_text(writer, *problem);
-    writer.EndArray();
-  }
+  writer.Key("problems");
+  writer.StartArray();
+  for (const std::string &problem : found.problems)
+    write_text(writer, problem);
+  writer.EndArray();
   writer.EndObject();
   buffer.Put('\n');
   console_write(buffer.GetString(), buffer.GetSize());
@@ -569,7 +573,8 @@ void write_player_without_disc(bool trace, const player::Settings &settings,
     return;
   }
   player::Exploration none;
-  print_titles_json(none, settings, &message);
+  none.problems.push_back(message);
+  print_titles_json(none, settings);
 }
 
 int write_titles_report(const char *path, const player::Settings &settings,
@@ -583,6 +588,9 @@ int write_titles_report(const char *path, const player::Settings &settings,
     print_titles_json(found, settings);
     break;
   case TitlesFormat::kMainOnly:
+    // The number or nothing: what went wrong goes aside.
+    for (const std::string &problem : found.problems)
+      std::fprintf(stderr, "%s\n", problem.c_str());
     if (found.main_title != 0)
       write_line(std::to_string(found.main_title) + "\n");
     break;

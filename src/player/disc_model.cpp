@@ -147,6 +147,10 @@ const TitleSetModel *DiscModel::title_set(unsigned title_set) {
   return set.loaded ? &set : nullptr;
 }
 
+bool DiscModel::names_title_set(unsigned title_set) const {
+  return walk_->names_title_set(title_set);
+}
+
 const ModelChain *DiscModel::chain(const ChainRef &ref) {
   if (ref.domain == Domain::kFirstPlay)
     return first_play();

@@ -93,6 +93,18 @@ public:
   // Title set `title_set` (0: the video manager), walked when first asked
   // for; null when the disc has none or its control file does not load.
   const TitleSetModel *title_set(unsigned title_set);
+  // Whether the title set is one of the disc's, loaded or not.
+  bool names_title_set(unsigned title_set) const;
+  // Calls `visit` with each of the disc's title sets that loads, the video
+  // manager first, walking those not walked yet; none when the video
+  // manager does not load, as -I goes no further then.
+  template <class Visit> void each_title_set(Visit visit) {
+    if (title_set(0) == nullptr)
+      return;
+    for (unsigned n = 0; n <= 99; ++n)
+      if (const TitleSetModel *set = names_title_set(n) ? title_set(n) : nullptr)
+        visit(*set);
+  }
   // The chain `ref` names, walking its title set when needed; null when it
   // is not there.
   const ModelChain *chain(const ChainRef &ref);

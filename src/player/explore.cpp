@@ -21,11 +21,16 @@ uint64_t chain_key(const ChainRef &ref) {
          uint64_t(ref.language_unit) << 16 | ref.pgcn;
 }
 
-// Hears which chains a run enters.
+// Hears which chains a run enters, and the problems met reading the disc.
 class Entered : public TraceSink {
 public:
   void enter(const TraceChain &chain) override { chains.insert(chain_key(chain.ref)); }
+  void problem(const navigation::Problem &problem) override {
+    if (!problem.note)
+      problems.emplace_back(problem.message);
+  }
   std::unordered_set<uint64_t> chains;
+  std::vector<std::string> problems;
 };
 
 struct Branch {
@@ -44,14 +49,11 @@ void add_unreached(DiscModel &disc, const Entered &entered, std::vector<ChainMar
   if (const ModelChain *first_play = disc.first_play();
       first_play != nullptr && !entered.chains.contains(chain_key(first_play->ref)))
     out.push_back(ChainMark{first_play->ref, 0, {0, 0}});
-  for (unsigned n = 0; n <= 99; ++n) {
-    const TitleSetModel *set = disc.title_set(n);
-    if (set == nullptr)
-      continue;
-    for (const MenuUnit &unit : set->menus)
+  disc.each_title_set([&](const TitleSetModel &set) {
+    for (const MenuUnit &unit : set.menus)
       check(unit.chains, unit.code);
-    check(set->titles, kNoLanguage);
-  }
+    check(set.titles, kNoLanguage);
+  });
 }
 
 } // namespace
@@ -66,6 +68,7 @@ Exploration explore_disc(const char *path, const Settings &settings, const Explo
                      row.title_in_set,
                      0,
                      false,
+                     false,
                      {},
                      0};
     if (const TitleSetModel *set = disc.title_set(row.title_set);
@@ -73,8 +76,10 @@ Exploration explore_disc(const char *path, const Settings &settings, const Explo
         !set->chapters[row.title_in_set - 1].empty()) {
       const ChainRef chain{Domain::kVtsTitle, row.title_set, 0,
                            set->chapters[row.title_in_set - 1].front().first};
-      if (const ModelChain *model = disc.chain(chain))
+      if (const ModelChain *model = disc.chain(chain)) {
         title.table_ms = model->milliseconds;
+        title.table_known = true;
+      }
     }
     out.titles.push_back(title);
   }
@@ -148,6 +153,7 @@ Exploration explore_disc(const char *path, const Settings &settings, const Explo
   out.states = seen.size();
   out.settings_read = machine.system_registers_read() & kSettingRegisters;
   add_unreached(disc, entered, out.unreached_chains);
+  out.problems = std::move(entered.problems);
 
   if (default_path.title_played && default_path.title_ms >= limits.min_main_ms) {
     out.main_title = default_path.title;

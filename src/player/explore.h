@@ -6,6 +6,7 @@
 #include "player/settings.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace player {
@@ -34,6 +35,7 @@ struct TitleReach {
   unsigned title; // whole-disc number
   unsigned title_set, title_in_set;
   uint64_t table_ms; // the playback time of its first chapter's chain
+  bool table_known;  // false when the tables do not lead to that chain
   bool reached = false;
   std::vector<PathStep> path; // the fewest presses that reach it
   uint64_t plays_ms = 0;      // how long it plays when reached that way
@@ -54,6 +56,9 @@ struct Exploration {
   unsigned main_title = 0; // 0: none
   MainRule rule = MainRule::kNone;
   uint64_t main_ms = 0;
+  // What reading the disc met (missing or damaged files, backups used,
+  // targets out of range), as the text report prints it, in order.
+  std::vector<std::string> problems;
 };
 
 // Explores the disc in the folder `path` (normalized: it ends in a separator).

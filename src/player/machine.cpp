@@ -1003,20 +1003,17 @@ LiveState live_parts(DiscModel &disc) {
   };
   if (const ModelChain *first_play = disc.first_play())
     chains({*first_play});
-  for (unsigned n = 0; n <= 99; ++n) {
-    const TitleSetModel *set = disc.title_set(n);
-    if (set == nullptr)
-      continue;
-    chains(set->titles);
-    for (const MenuUnit &unit : set->menus)
+  disc.each_title_set([&](const TitleSetModel &set) {
+    chains(set.titles);
+    for (const MenuUnit &unit : set.menus)
       chains(unit.chains);
-    for (const ModelGroup &group : set->groups)
+    for (const ModelGroup &group : set.groups)
       for (const ModelButton &button : group.buttons) {
         mark_command(button.command, live);
         if (button.auto_action != 0)
           live.system |= 1u << 8;
       }
-  }
+  });
   return live;
 }
 
