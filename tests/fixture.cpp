@@ -33,6 +33,7 @@ size_t append_pgc(Bytes &out, const Pgc &pgc) {
   const size_t start = append_zeros(out, 0xEC);
   out[start + 2] = pgc.programs;
   out[start + 3] = pgc.cell_count.value_or(static_cast<uint8_t>(pgc.cells.size()));
+  out[start + 0xA2] = pgc.playback_mode;
   if (pgc.command_table) {
     const size_t table = append_zeros(out, 8);
     put(out, start + 0xE4, 2, table - start);

@@ -39,6 +39,7 @@ struct Pgc {
   std::vector<Command> cell_commands = {};
   std::vector<Cell> cells = {};
   uint8_t category = 0;      // byte 0 of the chain's search pointer
+  uint8_t playback_mode = 0; // 0: in order; (0x80 for shuffle) | programs to play - 1
   bool command_table = true; // false: the chain stores 0 as its table start
   // Cell count byte to store instead of cells.size() (cells past the real
   // entries then lie past the table).

@@ -215,6 +215,19 @@ TEST(PlayerModel, TitlesReachedAsWrittenDown) {
     EXPECT_EQ(reached, row.reached) << row.disc;
     EXPECT_EQ(run_navlist({"--main", row.disc.string()}).output, row.main) << row.disc;
   }
+  // A default path whose title plays 9:30 falls short of the ten minutes asked by default.
+  Disc short_film;
+  short_film.put("VIDEO_TS.IFO",
+                 build_vmg({.titles = std::vector<Title>{{1, 1}},
+                            .first_play = Pgc{.pre = cmds("3002 0000 0001 0000")}}));
+  short_film.put("VTS_01_0.IFO",
+                 build_vts({.titles = std::vector<Pgc>{{.cells = std::vector<Cell>(10, {0, 0, 57}),
+                                                        .category = 0x81}},
+                            .chapters = std::vector<std::vector<uint16_t>>{{1}}}));
+  const std::string short_titles = short_film.run({"--titles", "--json"}).output;
+  document.Parse(short_titles.c_str(), short_titles.size());
+  EXPECT_STREQ(document["rule"].GetString(), "longest") << short_titles;
+  EXPECT_EQ(document["titles"][0]["seconds"].GetDouble(), 570.0);
   // For scripts: the number alone, or nothing and exit 1.
   const struct {
     fs::path disc;
@@ -336,6 +349,24 @@ TEST(PlayerModel, CellsPlayAsTheirCommandsAndBlocksSay) {
     const RunResult result = disc.run({"--trace"});
     EXPECT_EQ(cells_played(result.output), row.played) << result.output;
   }
+  // Random and shuffle playback play (mode & 0x7F) + 1 programs of three; shuffle each once.
+  for (const uint8_t mode : {0x01, 0x81, 0x82}) {
+    Disc disc;
+    disc.put("VIDEO_TS.IFO", build_vmg({.titles = std::vector<Title>{{1, 1}},
+                                        .first_play = Pgc{.pre = cmds("3002 0000 0001 0000")}}));
+    disc.put("VTS_01_0.IFO",
+             build_vts({.titles = std::vector<Pgc>{{.programs = 3,
+                                                    .cells = {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}},
+                                                    .category = 0x81,
+                                                    .playback_mode = mode}},
+                        .chapters = std::vector<std::vector<uint16_t>>{{1}}}));
+    const std::string trace = disc.run({"--trace", "--until", "end"}).output;
+    const std::vector<unsigned> played = cells_played(trace);
+    EXPECT_EQ(played.size(), (mode & 0x7Fu) + 1) << trace;
+    if (mode & 0x80) {
+      EXPECT_EQ(std::set<unsigned>(played.begin(), played.end()).size(), played.size()) << trace;
+    }
+  }
 }
 
 // --titles tells which of the player's settings the commands read, and tells apart states
@@ -445,6 +476,10 @@ TEST(PlayerModel, EveryEndAndItsStatus) {
        "the trace ran out of steps (10) after 0:00:00",
        1},
       {disc_with("0000 0000 0000 0000"), {}, "the disc stops after 0:00:00", 1},
+      {disc_with("2001 0000 0000 0010"),
+       {},
+       "the disc stops after 0:00:00: LinkRSM without a call to return from",
+       1},
       {disc_with("3002 0000 0001 0000", {{0, 0, 2, 255}}),
        {},
        "the disc waits for input after 0:00:02",
