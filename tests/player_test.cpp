@@ -331,6 +331,8 @@ TEST(PlayerModel, CellsPlayAsTheirCommandsAndBlocksSay) {
       {"5100 0000 0082 0000 3002 0000 0001 0000", angle_block, "", {2, 4}}, // SetSTN angle 2
       {"5100 0000 0083 0000 3002 0000 0001 0000", angle_block, "", {3, 4}},
       {"5100 0000 0084 0000 3002 0000 0001 0000", angle_block, "", {1, 4}}, // past the block
+      // LinkNextCell at cell 1 goes on to cell 2, as playing on would.
+      {"3002 0000 0001 0000", {{1, 0, 1}, {0, 0, 1}, {0, 0, 1}}, "2001 0000 0000 0002", {1, 2, 3}},
       // Cell 3 goes back to cell 2 once: SetC (Reg1 += #1) < #2, LinkPrevCell.
       {"3002 0000 0001 0000",
        {{0, 0, 1}, {0, 0, 1}, {1, 0, 1}, {0, 0, 1}},
