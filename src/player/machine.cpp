@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <unordered_set>
 
 namespace player {
 
@@ -995,11 +996,15 @@ void mark_command(const StoredCommand &command, LiveState &live) {
 LiveState live_parts(DiscModel &disc) {
   // The angle, the title numbers and the timer's chain the player reads itself.
   LiveState live{0, 1u << 3 | 1u << 4 | 1u << 5 | 1u << 10, false};
+  // Chains at one offset share their body: its commands are read once, however
+  // many language units and search pointers lead to it.
+  std::unordered_set<const ChainBody *> bodies;
   const auto chains = [&](const std::vector<ModelChain> &list) {
     for (const ModelChain &chain : list)
-      for (const auto &commands : chain.body->lists)
-        for (const StoredCommand &command : commands)
-          mark_command(command, live);
+      if (bodies.insert(chain.body.get()).second)
+        for (const auto &commands : chain.body->lists)
+          for (const StoredCommand &command : commands)
+            mark_command(command, live);
   };
   if (const ModelChain *first_play = disc.first_play())
     chains({*first_play});

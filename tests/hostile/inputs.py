@@ -238,12 +238,12 @@ def vob_past_1gib(path):
             f.write(nav)
 
 
-def repeated_menus(units, chains, jumps, shared=False):
+def repeated_menus(units, chains, jumps, shared=False, report='--graph'):
     """A video manager whose menu table has `units` language units that all lead to one unit,
     whose `chains` chain pointers all lead to one chain of `jumps` LinkPGCN commands. With
     `shared`, the units take turns between two tables of the same pointers, each table ends in a
     pointer past the end of the file, and the command list claims two commands more than the
-    file holds: problems that every unit repeats."""
+    file holds: problems that every unit repeats. `report` is the option navlist runs with."""
     def make(folder):
         table = BLOCK
         pointers = chains + shared
@@ -269,7 +269,7 @@ def repeated_menus(units, chains, jumps, shared=False):
         os.makedirs(os.path.join(folder, 'VIDEO_TS'))
         with open(os.path.join(folder, 'VIDEO_TS', 'VIDEO_TS.IFO'), 'wb') as f:
             f.write(data)
-        return ['--graph', 'VIDEO_TS']
+        return [report, 'VIDEO_TS']
     return make
 
 
@@ -329,6 +329,8 @@ CASES = {
                             'explored 200001 states, and stopped at the budget: some paths are '
                             'not explored', 1),
     'graph-57k': (repeated_menus(6656, 32, 164), 'digraph navigation {', 1),
+    # The player reads the commands of a chain once, whatever number of pointers lead to it.
+    'titles-57k': (repeated_menus(6656, 32, 164, report='--titles'), 'main title: none', 1),
 }
 
 
