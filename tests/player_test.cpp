@@ -306,6 +306,17 @@ TEST(PlayerModel, TitlesTellWhatReadingTheDiscMet) {
   EXPECT_EQ(disc.run({"--titles"}).output.find("VTS_01_0"), std::string::npos);
 }
 
+// A chosen button the menu does not have: button 1 is pressed, and the trace says why.
+TEST(PlayerModel, PressOfAButtonTheMenuLacks) {
+  const std::string disc = sample_disc("vmgm_menu").string();
+  const std::string trace = run_navlist({"--trace", "--press", "9", disc}).output;
+  EXPECT_NE(trace.find("\npress button 1: the menu has no button 9\n"), std::string::npos) << trace;
+  const std::string json = run_navlist({"--trace", "--json", "--press", "9", disc}).output;
+  EXPECT_NE(json.find(R"({"event":"press","button":1,"reason":"chosen","asked":9})"),
+            std::string::npos)
+      << json;
+}
+
 // The cells a trace plays, in order.
 std::vector<unsigned> cells_played(const std::string &trace) {
   std::vector<unsigned> cells;

@@ -126,10 +126,11 @@ public:
     std::snprintf(line, sizeof line, " (%s PK_%06X)\n", menu.file, menu.pack);
     write_line(text + line);
   }
-  void press(unsigned button, PressReason reason) override {
+  void press(unsigned button, PressReason reason, unsigned asked) override {
     static constexpr const char *kWhy[] = {"", ", the default", ", forced activate",
                                            ", auto action"};
-    write_line("press button " + std::to_string(button) + kWhy[int(reason)] + "\n");
+    write_line("press button " + std::to_string(button) + kWhy[int(reason)] +
+               (asked != 0 ? ": the menu has no button " + std::to_string(asked) : "") + "\n");
   }
   void timer(uint16_t pgcn, uint64_t clock_ms) override {
     write_line("the navigation timer runs out at " + clock_text(clock_ms) + ": PGC_" +
@@ -307,12 +308,16 @@ public:
     writer_.Uint(menu.pack);
     end_step();
   }
-  void press(unsigned button, PressReason reason) override {
+  void press(unsigned button, PressReason reason, unsigned asked) override {
     begin("press");
     writer_.Key("button");
     writer_.Uint(button);
     writer_.Key("reason");
     writer_.String(kPressReasons[int(reason)]);
+    if (asked != 0) {
+      writer_.Key("asked");
+      writer_.Uint(asked);
+    }
     end_step();
   }
   void timer(uint16_t pgcn, uint64_t clock_ms) override {

@@ -724,10 +724,13 @@ void Machine::press(State &state, unsigned button, PressReason reason) {
   const ModelGroup *group = menu_group(state);
   if (group == nullptr)
     return;
-  if (button == 0 || button > group->buttons.size())
+  unsigned asked = 0;
+  if (button == 0 || button > group->buttons.size()) {
+    asked = button;
     button = 1;
+  }
   set_sprm(state, kSprmButton, static_cast<uint16_t>(button << 10));
-  sink_.press(button, reason);
+  sink_.press(button, reason, asked);
   const TitleSetModel *set = disc_.title_set(state.domain == Domain::kVtsm ? state.title_set : 0);
   const ModelButton &pressed = group->buttons[button - 1];
   if (!count_step(state))

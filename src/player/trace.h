@@ -81,7 +81,9 @@ public:
   virtual void set_register(unsigned /*reg*/, uint16_t /*value*/) {}
   virtual void cell(const TraceCell &) {}
   virtual void menu(const TraceMenu &) {}
-  virtual void press(unsigned /*button*/, PressReason) {}
+  // `asked`: the button chosen, when the menu does not have it (`button` is
+  // then 1, as the model counts it); else 0.
+  virtual void press(unsigned /*button*/, PressReason, unsigned /*asked*/) {}
   virtual void timer(uint16_t /*pgcn*/, uint64_t /*clock_ms*/) {}
   virtual void problem(const navigation::Problem &) {}
   // The first title has played through its cells: `end` holds the title.
