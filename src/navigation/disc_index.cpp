@@ -297,10 +297,8 @@ void index_menus(const IfoBytes &ifo, uint64_t sector_field, DomainIndex &menus)
     const uint64_t pointer = table + kTableHeaderSize + kSearchPointerSize * i;
     const uint64_t unit = table + search_pointer_start(ifo, pointer);
     const TableExtent chains = table_extent(ifo, unit, kSearchPointerSize);
-    ChainTableIndex &index = menus.units.emplace_back(
-        ChainTableIndex{chains.inside, chains.entries, chains.listed, {}, {}});
-    index.code[0] = ifo.data[pointer];
-    index.code[1] = ifo.data[pointer + 1];
+    ChainTableIndex &index =
+        menus.units.emplace_back(ChainTableIndex{chains.inside, chains.entries, chains.listed, {}});
     for (unsigned k = 0; k < chains.listed && visits_left > 0; ++k, --visits_left) {
       const uint64_t chain = unit + kTableHeaderSize + kSearchPointerSize * k;
       const uint8_t category = ifo.data[chain];

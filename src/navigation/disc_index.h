@@ -25,9 +25,7 @@ struct ChainTableIndex {
   bool in_file = false; // its header lies inside the file
   uint16_t chains = 0;  // as the table states
   uint16_t listed = 0;  // of those, the search pointers inside the file
-  // Menus: the unit's language code, and its first chain that is the entry
-  // of each menu type (0: none).
-  uint8_t code[2] = {0, 0};
+  // Menus: the unit's first chain that is the entry of each menu type (0: none).
   std::array<uint16_t, kMenuTypes> entry_pgcn{};
 };
 
