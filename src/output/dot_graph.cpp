@@ -7,6 +7,9 @@
 
 namespace {
 
+// The graph goes out in pieces of about this size.
+constexpr size_t kRenderChunk = 64 << 10;
+
 // Every shape, style and colour used above it, explained in the picture itself;
 // kUnknownLegend stands among them when the graph has an unknown menu.
 constexpr const char *kUnknownLegend = "dotted: buttons of an unknown menu\\l";
@@ -166,22 +169,33 @@ void DotGraph::render_edge(std::string &out, const Edge &edge, const char *label
   out += "];\n";
 }
 
-std::string DotGraph::render() const {
-  std::string out = "digraph navigation {\n"
-                    "  rankdir=LR;\n"
-                    "  node [shape=box, fontsize=10];\n"
-                    "  edge [fontsize=9];\n";
-  out += comments_;
-  for (const uint32_t node : loose_nodes_)
+void DotGraph::render(const std::function<void(std::string_view)> &write) const {
+  write("digraph navigation {\n"
+        "  rankdir=LR;\n"
+        "  node [shape=box, fontsize=10];\n"
+        "  edge [fontsize=9];\n");
+  write(comments_);
+  std::string out;
+  const auto flush = [&] {
+    if (out.size() >= kRenderChunk) {
+      write(out);
+      out.clear();
+    }
+  };
+  for (const uint32_t node : loose_nodes_) {
     render_node(out, nodes_[node], "  ");
+    flush();
+  }
   for (const Cluster &cluster : clusters_) {
     out += "  subgraph cluster_";
     out += cluster.id;
     out += " {\n    label=\"";
     append_escaped(out, cluster.label);
     out += "\";\n";
-    for (const uint32_t node : cluster.nodes)
+    for (const uint32_t node : cluster.nodes) {
       render_node(out, nodes_[node], "    ");
+      flush();
+    }
     out += "  }\n";
   }
   // dot ranks an arrow's label like a node, which makes a graph of thousands
@@ -189,13 +203,21 @@ std::string DotGraph::render() const {
   // init_rank") when they run between clusters. Such a graph gets its labels
   // placed beside the arrows once they are laid out.
   const char *label = edges_.size() > kMaxRankedLabels ? "xlabel" : "label";
-  for (const Edge &edge : edges_)
+  for (const Edge &edge : edges_) {
     render_edge(out, edge, label);
+    flush();
+  }
   out += kLegend;
   if (std::any_of(nodes_.begin(), nodes_.end(),
                   [](const Node &node) { return node.kind == ChainKind::kUnknownMenu; }))
     out += kUnknownLegend;
   out += kLegendArrows;
   out += "}\n";
+  write(out);
+}
+
+std::string DotGraph::render() const {
+  std::string out;
+  render([&](std::string_view piece) { out += piece; });
   return out;
 }

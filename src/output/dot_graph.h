@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -58,7 +59,9 @@ public:
                 uint32_t count = 1);
 
   // The whole digraph: nodes cluster by cluster in the order added, then the
-  // edges in the order first added, then the legend.
+  // edges in the order first added, then the legend; given to `write` piece
+  // by piece, so that a graph of many comments is not held twice.
+  void render(const std::function<void(std::string_view)> &write) const;
   std::string render() const;
 
 private:

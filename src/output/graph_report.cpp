@@ -52,7 +52,7 @@ public:
   void begin_button_group(const navigation::ButtonGroup &group) override;
   void end_menu_vob() override;
 
-  std::string render();
+  void render(const std::function<void(std::string_view)> &write);
 
 private:
   struct Chain {
@@ -538,7 +538,7 @@ void GraphVisitor::add_nodes() {
   }
 }
 
-std::string GraphVisitor::render() {
+void GraphVisitor::render(const std::function<void(std::string_view)> &write) {
   add_nodes();
   for (const Jump &jump : jumps_) {
     const Chain &source = chains_[jump.source];
@@ -558,7 +558,7 @@ std::string GraphVisitor::render() {
         from, graph_.unresolved_node(cluster_of(source.ref)), jump.flags | kEdgeUnresolved,
         jump.label + '\n' + chain_name(jump.target, 0) + " not in the file", jump.count);
   }
-  return graph_.render();
+  graph_.render(write);
 }
 
 } // namespace
@@ -570,7 +570,6 @@ int write_graph_report(const char *path, bool ifo, bool menu_vob) {
   dumps.resolve = true;
   dumps.repeated_units = false;
   const bool problems = navigation::walk_disc(path, dumps, visitor);
-  const std::string dot = visitor.render();
-  console_write(dot.data(), dot.size());
+  visitor.render([](std::string_view piece) { console_write(piece.data(), piece.size()); });
   return problems ? 1 : 0;
 }
