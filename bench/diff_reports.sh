@@ -65,13 +65,17 @@ def run(binary, args, env=None):
     result = subprocess.run([binary] + args, capture_output=True, env=env)
     return result.returncode, result.stdout
 
+# The messages of the text report: those of the tables and files, and those that refuse an
+# image in place of the report (the whole image unreadable, as with a bad sector near its start).
+PROBLEM_ENDINGS = (" not found.", " is invalid format.", " cannot be read to its end.", " is used.",
+                   " is not a UDF disc image, or it is cut short.", " holds no VIDEO_TS folder.",
+                   " cannot be read.", " ends past the end of the image.")
+
 def text_problems(report):
     found = []
     for line in report.decode("latin-1").split("\n"):
         line = line.lstrip(" ")
-        if line.startswith("(out of range: ") or line.endswith(
-                (" not found.", " is invalid format.", " cannot be read to its end.",
-                 " is used.")):
+        if line.startswith(("(out of range: ", "Cannot read ")) or line.endswith(PROBLEM_ENDINGS):
             found.append(line)
     return found
 
@@ -120,6 +124,9 @@ def compare(label, path, env=None):
              if l.startswith(m)]
     drawn = [d.split(": ", 1)[1] if d.split(": ", 1)[0].endswith((".IFO", ".BUP", ".VOB")) and
              d.split(": ", 1)[1].startswith("(out of range") else d for d in drawn]
+    if not new[1]:  # no graph: the message that refused the path is on standard error
+        drawn = subprocess.run([after, "--graph", path], capture_output=True,
+                               env=env).stderr.decode("latin-1").splitlines()
     if drawn != problems or new[0] != status:
         differ(label, "--graph problems or status differ from the text report")
 

@@ -41,7 +41,7 @@ TEST(CommandLine, MessagesStatusAndNormalizedPaths) {
     std::string label = "navlist";
     std::istringstream in(row.empty() ? row : row + '|');
     for (std::string arg; std::getline(in, arg, '|'); args.push_back(arg))
-      label += " " + (arg.size() > 40 ? std::to_string(arg.size()) + " x's" : arg);
+      label.append(" ").append(arg.size() > 40 ? std::to_string(arg.size()) + " x's" : arg);
     book += book_entry(label, run_navlist(args, empty.path()));
   }
   expect_golden(book, "command_line.txt");

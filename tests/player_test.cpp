@@ -182,7 +182,7 @@ TEST(PlayerModel, TitlesReachedAsWrittenDown) {
     if (title["reached"].GetBool()) {
       presses.clear();
       for (const rapidjson::Value &step : title["path"].GetArray())
-        presses += (presses.empty() ? "" : ",") + std::to_string(step["button"].GetUint());
+        presses.append(presses.empty() ? "" : ",").append(std::to_string(step["button"].GetUint()));
     }
     reach[title["title"].GetUint()] = presses;
   }
