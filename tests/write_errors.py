@@ -6,8 +6,10 @@ Usage: write_errors.py NAVLIST SAMPLE_DISC
 A full device and a closed standard output end every kind of run with status 2 and one line on
 standard error; a reader that has gone away ends navlist by SIGPIPE, quietly, even when the
 parent left SIGPIPE ignored (Python does). A path that holds no disc gives --graph nothing on
-standard output, the message on standard error.
+standard output, the message on standard error; --json one document that holds the message, and
+nothing on standard error.
 """
+import json
 import os
 import signal
 import subprocess
@@ -49,6 +51,12 @@ def main():
         result = subprocess.run([navlist, "--graph", text.name], capture_output=True)
         check("navlist --graph text", result, 1, b"",
               f"{text.name} is not a UDF disc image, or it is cut short.\n")
+        # --json: the message is the document's one problem, and nothing goes aside.
+        result = subprocess.run([navlist, "--json", text.name], capture_output=True)
+        problems = json.loads(result.stdout)["problems"] if result.stdout.startswith(b"{") else []
+        if (result.returncode, result.stderr, [p["message"] for p in problems]) != (
+                1, b"", [f"{text.name} is not a UDF disc image, or it is cut short."]):
+            failures.append(f"navlist --json text: {result}")
 
     for failure in failures:
         print(failure)
