@@ -72,11 +72,11 @@ std::string traced_chain_name(const player::TraceChain &chain) {
   return name;
 }
 
-std::string title_line(const player::TraceEnd &end) {
+std::string title_line(const player::PlayedTitle &title) {
   char line[128];
   std::snprintf(line, sizeof line, "title %u plays: VTS_%02u title %u, PGC_%03u, after %s\n",
-                end.title, end.title_set, end.title_in_set, end.pgcn,
-                clock_text(end.title_start_ms).c_str());
+                title.title, title.title_set, title.title_in_set, title.pgcn,
+                clock_text(title.start_ms).c_str());
   return line;
 }
 
@@ -142,7 +142,7 @@ public:
   void problem(const navigation::Problem &problem) override {
     write_line("problem: " + std::string(problem.message) + "\n");
   }
-  void title(const player::TraceEnd &title) override { write_line(title_line(title)); }
+  void title(const player::PlayedTitle &title) override { write_line(title_line(title)); }
   void end(const player::TraceEnd &end) override {
     if (end.reason == EndReason::kTitlePlays)
       return;
@@ -328,18 +328,9 @@ public:
     writer_.Uint64(clock_ms);
     end_step();
   }
-  void title(const player::TraceEnd &title) override {
+  void title(const player::PlayedTitle &title) override {
     begin("title");
-    writer_.Key("title");
-    writer_.Uint(title.title);
-    writer_.Key("title_set");
-    writer_.Uint(title.title_set);
-    writer_.Key("title_in_set");
-    writer_.Uint(title.title_in_set);
-    writer_.Key("pgcn");
-    writer_.Uint(title.pgcn);
-    writer_.Key("seconds");
-    writer_.Double(static_cast<double>(title.title_start_ms) / 1000);
+    title_fields(title);
     end_step();
   }
   void problem(const navigation::Problem &problem) override {
@@ -358,18 +349,8 @@ public:
       writer_.Key("why");
       text(end.why);
     }
-    if (end.title_played) {
-      writer_.Key("title");
-      writer_.Uint(end.title);
-      writer_.Key("title_set");
-      writer_.Uint(end.title_set);
-      writer_.Key("title_in_set");
-      writer_.Uint(end.title_in_set);
-      writer_.Key("pgcn");
-      writer_.Uint(end.pgcn);
-      writer_.Key("seconds");
-      writer_.Double(static_cast<double>(end.title_start_ms) / 1000);
-    }
+    if (end.title)
+      title_fields(*end.title);
     writer_.Key("clock_ms");
     writer_.Uint64(end.clock_ms);
     writer_.Key("steps");
@@ -392,6 +373,19 @@ private:
       flush();
   }
   void text(std::string_view bytes) { write_text(writer_, bytes); }
+  // The title in the form of the "title" step and of the result.
+  void title_fields(const player::PlayedTitle &title) {
+    writer_.Key("title");
+    writer_.Uint(title.title);
+    writer_.Key("title_set");
+    writer_.Uint(title.title_set);
+    writer_.Key("title_in_set");
+    writer_.Uint(title.title_in_set);
+    writer_.Key("pgcn");
+    writer_.Uint(title.pgcn);
+    writer_.Key("seconds");
+    writer_.Double(static_cast<double>(title.start_ms) / 1000);
+  }
   void flush() {
     console_write(buffer_.GetString(), buffer_.GetSize());
     buffer_.Clear();

@@ -155,10 +155,10 @@ Exploration explore_disc(const char *path, const Settings &settings, const Explo
   add_unreached(disc, entered, out.unreached_chains);
   out.problems = std::move(entered.problems);
 
-  if (default_path.title_played && default_path.title_ms >= limits.min_main_ms) {
-    out.main_title = default_path.title;
+  if (default_path.title && default_path.title->ms >= limits.min_main_ms) {
+    out.main_title = default_path.title->title;
     out.rule = MainRule::kDefaultPath;
-    out.main_ms = default_path.title_ms;
+    out.main_ms = default_path.title->ms;
     return out;
   }
   for (const TitleReach &title : out.titles)

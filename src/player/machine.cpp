@@ -873,20 +873,14 @@ TraceEnd run_default_path(DiscModel &disc, const Settings &settings, TraceSink &
   Machine machine(disc, settings, sink, &seen);
   State state = machine.start();
   size_t presses = 0;
-  TraceEnd title;
+  std::optional<PlayedTitle> first;
   for (Halt halt; (halt = machine.run(state)) != Halt::kEnded;) {
     if (halt == Halt::kTitlePlayed) {
-      TraceEnd played;
-      played.title_played = true;
-      played.title = state.sprm[4];
-      played.title_set = state.title_set;
-      played.title_in_set = state.sprm[5];
-      played.pgcn = state.pgcn;
-      played.title_start_ms = state.title_start_ms;
-      played.title_ms = state.title_ms;
+      const PlayedTitle played{state.sprm[4], state.title_set,      state.sprm[5],
+                               state.pgcn,    state.title_start_ms, state.title_ms};
       sink.title(played);
-      if (!title.title_played)
-        title = played;
+      if (!first)
+        first = played;
       if (!settings.until_end) {
         machine.finish(state, EndReason::kTitlePlays, "");
         break;
@@ -902,13 +896,7 @@ TraceEnd run_default_path(DiscModel &disc, const Settings &settings, TraceSink &
                                                       : PressReason::kDefault);
   }
   TraceEnd end = machine.end();
-  end.title_played = title.title_played;
-  end.title = title.title;
-  end.title_set = title.title_set;
-  end.title_in_set = title.title_in_set;
-  end.pgcn = title.pgcn;
-  end.title_start_ms = title.title_start_ms;
-  end.title_ms = title.title_ms;
+  end.title = first;
   return end;
 }
 
@@ -920,7 +908,7 @@ int trace_disc(const char *path, const Settings &settings, TraceSink &sink) {
     return end.reason == EndReason::kTitlePlays ? 0 : 1;
   const bool natural = end.reason == EndReason::kStops || end.reason == EndReason::kLoops ||
                        end.reason == EndReason::kWaits;
-  return end.title_played && natural ? 0 : 1;
+  return end.title && natural ? 0 : 1;
 }
 
 std::string Machine::key(const State &state) const {

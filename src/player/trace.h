@@ -5,6 +5,7 @@
 #include "navigation/model.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -59,14 +60,19 @@ enum class EndReason : uint8_t {
   kMissingFile, // a file that the disc lacks or cannot give
 };
 
+// A title that played through its cells.
+struct PlayedTitle {
+  unsigned title = 0; // whole-disc number
+  unsigned title_set = 0, title_in_set = 0, pgcn = 0;
+  uint64_t start_ms = 0; // the model's clock when it started
+  uint64_t ms = 0;       // how long it played
+};
+
 struct TraceEnd {
   EndReason reason;
   std::string why; // the resolver's reason, the report's message, or empty
-  // kTitlePlays, and every end of --until end after a title played: the title.
-  bool title_played = false;
-  unsigned title = 0, title_set = 0, title_in_set = 0, pgcn = 0;
-  uint64_t title_start_ms = 0; // the model's clock when it started
-  uint64_t title_ms = 0;       // how long it played
+  // kTitlePlays, and every end of --until end after a title played: the first title.
+  std::optional<PlayedTitle> title;
   uint64_t clock_ms = 0;
   uint64_t steps = 0;
 };
@@ -87,7 +93,7 @@ public:
   virtual void timer(uint16_t /*pgcn*/, uint64_t /*clock_ms*/) {}
   virtual void problem(const navigation::Problem &) {}
   // The first title has played through its cells: `end` holds the title.
-  virtual void title(const TraceEnd &) {}
+  virtual void title(const PlayedTitle &) {}
   virtual void end(const TraceEnd &) {}
 };
 
