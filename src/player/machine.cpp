@@ -656,20 +656,34 @@ void Machine::next_cell(State &state) {
   state.phase = Phase::kCell;
 }
 
+// Runs `count` commands of one of the chain's lists from `first`; true when
+// the player goes on in the chain (the list ran out or broke off), false when
+// the list took it elsewhere or ended the run.
+bool Machine::run_chain_list(State &state, const ModelChain &chain, CommandList kind, size_t first,
+                             size_t count) {
+  const TitleSetModel *set =
+      disc_.title_set(state.domain == Domain::kFirstPlay ? 0 : state.title_set);
+  const ListEnd end = run_list(state, chain.body->lists[static_cast<size_t>(kind)], first, count,
+                               kind, set != nullptr ? set->control_file.c_str() : "");
+  if (state.phase == Phase::kEnded)
+    return false;
+  if (end.kind == ListEnd::kTransfer) {
+    transfer(state, end);
+    return false;
+  }
+  if (end.kind == ListEnd::kExit) {
+    finish(state, EndReason::kStops, "Exit");
+    return false;
+  }
+  return true;
+}
+
 void Machine::post(State &state) {
   const ModelChain *chain = current(state);
   if (chain == nullptr)
     return finish(state, EndReason::kStops, "");
-  const TitleSetModel *set =
-      disc_.title_set(state.domain == Domain::kFirstPlay ? 0 : state.title_set);
-  const ListEnd end = run_list(state, chain->body->lists[1], 0, chain->body->lists[1].size(),
-                               CommandList::kPost, set != nullptr ? set->control_file.c_str() : "");
-  if (state.phase == Phase::kEnded)
+  if (!run_chain_list(state, *chain, CommandList::kPost, 0, chain->body->lists[1].size()))
     return;
-  if (end.kind == ListEnd::kTransfer)
-    return transfer(state, end);
-  if (end.kind == ListEnd::kExit)
-    return finish(state, EndReason::kStops, "Exit");
   if (chain->next_pgcn == 0)
     return finish(state, EndReason::kStops, "");
   Target next;
@@ -777,18 +791,7 @@ Halt Machine::run(State &state) {
         finish(state, EndReason::kStops, "");
         break;
       }
-      const TitleSetModel *set =
-          disc_.title_set(state.domain == Domain::kFirstPlay ? 0 : state.title_set);
-      const ListEnd end =
-          run_list(state, chain->body->lists[0], 0, chain->body->lists[0].size(), CommandList::kPre,
-                   set != nullptr ? set->control_file.c_str() : "");
-      if (state.phase == Phase::kEnded)
-        break;
-      if (end.kind == ListEnd::kTransfer)
-        transfer(state, end);
-      else if (end.kind == ListEnd::kExit)
-        finish(state, EndReason::kStops, "Exit");
-      else
+      if (run_chain_list(state, *chain, CommandList::kPre, 0, chain->body->lists[0].size()))
         first_program(state, *chain);
       break;
     }
@@ -827,17 +830,7 @@ Halt Machine::run(State &state) {
         next_cell(state);
         break;
       }
-      const TitleSetModel *set =
-          disc_.title_set(state.domain == Domain::kFirstPlay ? 0 : state.title_set);
-      const ListEnd end = run_list(state, chain->body->lists[2], number - 1u, 1, CommandList::kCell,
-                                   set != nullptr ? set->control_file.c_str() : "");
-      if (state.phase == Phase::kEnded)
-        break;
-      if (end.kind == ListEnd::kTransfer)
-        transfer(state, end);
-      else if (end.kind == ListEnd::kExit)
-        finish(state, EndReason::kStops, "Exit");
-      else
+      if (run_chain_list(state, *chain, CommandList::kCell, number - 1u, 1))
         next_cell(state);
       break;
     }

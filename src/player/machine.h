@@ -138,6 +138,8 @@ private:
                    navigation::CommandList kind, const char *file);
   bool execute(State &state, const StoredCommand &command, navigation::CommandList kind,
                const char *file, ListEnd &end);
+  bool run_chain_list(State &state, const ModelChain &chain, navigation::CommandList kind,
+                      size_t first, size_t count);
   void transfer(State &state, const ListEnd &end);
   void enter(State &state, const ChainRef &ref, bool pre, unsigned program, unsigned cell = 0);
   void jump_to_title(State &state, const Target &target);
