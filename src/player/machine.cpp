@@ -329,7 +329,7 @@ unsigned Machine::menu_unit(Domain domain, unsigned title_set) {
   return 1;
 }
 
-const ModelChain *Machine::current(State &state) {
+const ModelChain *Machine::current(const State &state) {
   return disc_.chain(ChainRef{state.domain, state.title_set, state.language_unit, state.pgcn});
 }
 
@@ -360,7 +360,6 @@ void Machine::enter(State &state, const ChainRef &ref, bool pre, unsigned progra
     return finish(state, EndReason::kUnresolved, "the chain lies outside its file");
   }
   if (ref.domain == Domain::kVtsTitle && state.domain != Domain::kVtsTitle) {
-    state.title_started = true;
     state.title_start_ms = state.clock_ms;
     state.title_ms = 0;
     state.title_played = false;
@@ -695,7 +694,7 @@ void Machine::post(State &state) {
   transfer(state, link);
 }
 
-const ModelGroup *Machine::menu_group(State &state) {
+const ModelGroup *Machine::menu_group(const State &state) {
   if (state.domain != Domain::kVmgm && state.domain != Domain::kVtsm)
     return nullptr;
   const ModelChain *chain = current(state);
@@ -717,9 +716,8 @@ const ModelGroup *Machine::menu_group(State &state) {
 }
 
 MenuOffer Machine::menu(const State &state) {
-  State copy = state;
   MenuOffer offer;
-  offer.group = menu_group(copy);
+  offer.group = menu_group(state);
   if (offer.group == nullptr)
     return offer;
   const unsigned buttons = static_cast<unsigned>(offer.group->buttons.size());
@@ -728,9 +726,8 @@ MenuOffer Machine::menu(const State &state) {
                           : offer.group->forced_select != 0 ? offer.group->forced_select
                                                             : offer.highlighted;
   offer.default_button = chosen >= 1 && chosen <= buttons ? chosen : 1;
-  const ModelChain *chain =
-      disc_.chain(ChainRef{state.domain, state.title_set, state.language_unit, state.pgcn});
-  offer.can_wait = chain != nullptr && chain->body->cells[state.cell - 1u].still != kEndlessStill;
+  // The group was found at a cell of the current chain.
+  offer.can_wait = current(state)->body->cells[state.cell - 1u].still != kEndlessStill;
   return offer;
 }
 
@@ -939,10 +936,6 @@ std::string Machine::key(const State &state) const {
   put(state.title_played);
   return key;
 }
-
-} // namespace player
-
-namespace player {
 
 namespace {
 

@@ -54,7 +54,6 @@ struct State {
   uint32_t random = 0;
   uint8_t programs_played = 0;      // random and shuffle playback: programs played so far
   std::array<uint64_t, 4> played{}; // shuffle: which programs
-  bool title_started = false;
   uint64_t title_start_ms = 0;
   uint64_t title_ms = 0;     // played in the title domain since the title started
   bool title_played = false; // the title has played through its cells
@@ -148,8 +147,8 @@ private:
   void unresolved(State &state, const navigation::Resolution &resolution);
   navigation::Origin origin(const State &state) const;
   unsigned menu_unit(Domain domain, unsigned title_set);
-  const ModelChain *current(State &state);
-  const ModelGroup *menu_group(State &state);
+  const ModelChain *current(const State &state);
+  const ModelGroup *menu_group(const State &state);
   void play_cell(State &state);
   bool pass_time(State &state, uint64_t ms);
   bool wait_still(State &state, unsigned still);
