@@ -73,11 +73,6 @@ void DiscModel::Builder::begin_chain(const navigation::Chain &header) {
     chain_ = &(*chains)[header.ref.pgcn - 1u];
   }
   ModelChain &chain = *chain_;
-  if (header.repeats) {
-    // The chain met before at this offset: its body is shared.
-    if (const ModelChain *earlier = model_.chain_in(*set_, header.repeated))
-      chain.body = earlier->body;
-  }
   chain.present = true;
   chain.ref = header.ref;
   chain.offset = static_cast<uint32_t>(header.offset);
@@ -89,8 +84,13 @@ void DiscModel::Builder::begin_chain(const navigation::Chain &header) {
   chain.next_pgcn = header.next_pgcn;
   chain.prev_pgcn = header.prev_pgcn;
   chain.goup_pgcn = header.goup_pgcn;
-  if (header.repeats)
+  if (header.repeats) {
+    // The chain met before at this offset: its body is shared. (One that is
+    // not a chain of this title set's tables, the first play, plays nothing.)
+    const ModelChain *earlier = model_.chain_in(*set_, header.repeated);
+    chain.body = earlier != nullptr ? earlier->body : std::make_shared<ChainBody>();
     return;
+  }
   chain.body = std::make_shared<ChainBody>();
   chain.body->cells.assign(header.cell_list, header.cell_list + header.cell_list_count);
   chain.body->program_map.assign(header.program_map, header.program_map + header.program_map_count);

@@ -46,7 +46,7 @@ struct ModelChain {
   uint8_t still = 0;
   uint32_t milliseconds = 0; // the chain's playback time
   uint16_t next_pgcn = 0, prev_pgcn = 0, goup_pgcn = 0;
-  std::shared_ptr<ChainBody> body = std::make_shared<ChainBody>();
+  std::shared_ptr<ChainBody> body; // set when present
 };
 
 struct ModelButton {

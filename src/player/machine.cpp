@@ -978,7 +978,7 @@ LiveState live_parts(DiscModel &disc) {
   std::unordered_set<const ChainBody *> bodies;
   const auto chains = [&](const std::vector<ModelChain> &list) {
     for (const ModelChain &chain : list)
-      if (bodies.insert(chain.body.get()).second)
+      if (chain.present && bodies.insert(chain.body.get()).second)
         for (const auto &commands : chain.body->lists)
           for (const StoredCommand &command : commands)
             mark_command(command, live);
