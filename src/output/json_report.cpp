@@ -54,10 +54,6 @@ static_assert(static_cast<size_t>(TargetKind::kCallSS) + 1 == kTargetKindNames.s
 static_assert(static_cast<size_t>(SystemSpace::kVmgmPgcn) + 1 == kSpaceNames.size());
 static_assert(static_cast<size_t>(CommandList::kButton) + 1 == kListNames.size());
 
-const char *domain_name(Domain domain) {
-  return kDomainNames[static_cast<size_t>(domain)];
-}
-
 const char *target_kind_name(TargetKind kind) {
   return kTargetKindNames[static_cast<size_t>(kind)];
 }
@@ -445,7 +441,7 @@ public:
     writer_.StartObject();
     key("file");
     writer_.String(vob.name);
-    name_field("domain", domain_name(vob.domain));
+    name_field("domain", json_domain_name(vob.domain));
     if (vob.title_set != 0)
       uint_field("title_set", vob.title_set);
     key("groups");
@@ -497,7 +493,7 @@ private:
     in_title_sets_ = true;
   }
   void chain_ref(const ChainRef &ref) {
-    name_field("domain", domain_name(ref.domain));
+    name_field("domain", json_domain_name(ref.domain));
     if (ref.domain == Domain::kVtsm || ref.domain == Domain::kVtsTitle)
       uint_field("title_set", ref.title_set);
     if (ref.domain == Domain::kVmgm || ref.domain == Domain::kVtsm)
@@ -709,6 +705,10 @@ void JsonReport::command(const navigation::Command &command) {
 }
 
 } // namespace
+
+const char *json_domain_name(Domain domain) {
+  return kDomainNames[static_cast<size_t>(domain)];
+}
 
 void append_valid_utf8(std::string_view bytes, std::string &out) {
   const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());

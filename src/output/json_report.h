@@ -2,6 +2,8 @@
 // The --json report: the navigation model of the disc as one JSON document.
 #pragma once
 
+#include "navigation/model.h"
+
 #include <string_view>
 
 // Writes the JSON document of the disc in the folder `path` (normalized: it
@@ -16,3 +18,6 @@ void write_json_without_disc(std::string_view message, bool ifo, bool menu_vob);
 // are, every other byte as U+FFFD. Used for all text that comes from the disc
 // or the command line.
 void append_valid_utf8(std::string_view bytes, std::string &out);
+
+// A domain as every JSON document names it: "first_play", "vmgm", "vtsm", "vts_title".
+const char *json_domain_name(navigation::Domain domain);

@@ -24,7 +24,6 @@ using player::EndReason;
 using player::PressReason;
 
 constexpr const char *kListNames[] = {"pre", "post", "cell", "button"};
-constexpr const char *kDomainNames[] = {"first_play", "vmgm", "vtsm", "vts_title"};
 constexpr const char *kPressReasons[] = {"chosen", "default", "forced_activate", "auto_action"};
 constexpr const char *kEndNames[] = {"title_plays",  "stops",      "loops",       "waits",
                                      "out_of_steps", "unresolved", "missing_file"};
@@ -213,7 +212,7 @@ void write_head(Writer &writer, const player::Settings &settings) {
 
 void write_chain_ref(Writer &writer, const navigation::ChainRef &ref) {
   writer.Key("domain");
-  writer.String(kDomainNames[int(ref.domain)]);
+  writer.String(json_domain_name(ref.domain));
   if (ref.domain == Domain::kVtsm || ref.domain == Domain::kVtsTitle) {
     writer.Key("title_set");
     writer.Uint(ref.title_set);
